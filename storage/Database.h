@@ -1,0 +1,94 @@
+#pragma once
+// The shared database connection and the shared recordset.
+//
+// The program keeps its SQL texts in the Jet dialect (modDBAccess builds them); a Recordset runs
+// such a text through translateJetSql() on the one SQLite connection. The master tables are only
+// read; the scratch table WORK_BUKI_DATA lives in the same file and is created or repaired when
+// the connection opens. Prepared statements are cached per text, so the simulator's repeated
+// statements cost one step each.
+
+#include <QString>
+#include <QStringView>
+#include <QVariant>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace storage {
+
+class StatementCache;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing database file read-write. Fails (false, lastError() says why) when the
+    // file is missing (it is never created), is not a database, is read-only, or lacks a master
+    // table. Creates WORK_BUKI_DATA when missing and recreates it when its columns differ.
+    bool open(const QString& filePath);
+    // False when the connection could not be closed cleanly.
+    bool close();
+    bool isOpen() const;
+    QString lastError() const;
+
+    sqlite3* handle() const;
+    // A prepared statement for an already translated text, reset and ready to step; owned by
+    // the connection's cache. nullptr on failure (lastError() says why).
+    sqlite3_stmt* prepareCached(const QByteArray& translatedUtf8);
+
+private:
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<StatementCache> m_cache;
+    QString m_lastError;
+};
+
+// The one connection of the program (cnDatabase).
+Connection& cnDatabase();
+
+// ADO-like forward reading of one statement's result. Open with a Jet-style statement text;
+// a statement without a result (DELETE, INSERT) runs to completion and leaves the set closed.
+class Recordset {
+public:
+    explicit Recordset(Connection& connection = cnDatabase());
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Runs the statement. Closes whatever was open first. False when the database refuses it.
+    bool open(const QString& statementText);
+    bool isOpen() const;
+    bool eof() const;
+    void moveFirst();
+    void moveNext();
+    void close();
+
+    int fieldCount() const;
+    // The value at the current row: null QVariant for NULL, qlonglong, double or QString.
+    QVariant field(int position) const;
+    // By column name, compared case-insensitively; null QVariant for an unknown name.
+    QVariant field(QStringView name) const;
+    // The value as the windows show it: numbers as plain decimal text, NULL as empty text.
+    QString text(int position) const;
+    QString text(QStringView name) const;
+    int position(QStringView name) const;
+
+    QString lastError() const;
+
+private:
+    bool step();
+
+    Connection& m_connection;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_eof = true;
+    bool m_atFirst = false;
+    QString m_lastError;
+};
+
+// The shared recordset (rsShared) on cnDatabase.
+Recordset& rsShared();
+
+} // namespace storage

@@ -1,0 +1,36 @@
+#pragma once
+// Every SQL text of the program. Each function only builds and returns a text; the caller runs it
+// through a Recordset. Whole-number arguments go in as plain decimal digits; text arguments go in
+// between single quotes with any "'" inside doubled, so a hand-edited name cannot break a text.
+
+#include <QString>
+
+namespace modDBAccess {
+
+// Master lookups.
+QString strGetShuruiList();
+QString strGetBukiList(qint16 shurui);
+QString strGetKaizoList(qint16 bukiSeq, qint16 kaisu);
+QString strGetKaizo(qint16 kaizoSeq);
+QString strGetKaizoListAll(qint16 bukiSeq);
+QString strGetMaxKaisu(qint16 bukiSeq);
+QString strGetLankList();
+QString strGetLankSortNo(const QString& lank);
+QString strGetSkillId(qint16 combatType);
+QString strGetLankBonus(const QString& lank, qint16 combatType);
+QString strGetBukiShurui(qint16 bukiSeq);
+QString strGetCombatType(qint16 bukiSeq);
+QString strGetChangeSpecShuruiList();
+QString strGetChangeSpecList(const QString& shurui);
+QString strGetChangeSpec(qint16 changeSeq);
+
+// The seven statements of the work table WORK_BUKI_DATA.
+QString strGetKaizoCount();
+QString strDeleteWork(const QString& clause);
+QString strGetWorkStep(qint16 kaisu);
+QString strGetWorkSum(qint16 kaisu);
+QString strInsertWorkBase(qint16 bukiSeq);
+QString strInsertWorkStep(qint16 kaisu, qint16 kaizoSeq);
+QString strInsertWorkValues(const QString& values, qint16 shurui);
+
+} // namespace modDBAccess
