@@ -11,13 +11,15 @@
 #include <QStringView>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace storage {
 
+class Recordset;
 class StatementCache;
+struct PreparedStatement;
 
 class Connection {
 public:
@@ -30,21 +32,37 @@ public:
     // file is missing (it is never created), is not a database, is read-only, or lacks a master
     // table. Creates WORK_BUKI_DATA when missing and recreates it when its columns differ.
     bool open(const QString& filePath);
-    // False when the connection could not be closed cleanly.
+    // Closes the open recordsets first. False when the connection could not be closed cleanly;
+    // it then stays open.
     bool close();
     bool isOpen() const;
     QString lastError() const;
 
     sqlite3* handle() const;
-    // A prepared statement for an already translated text, reset and ready to step; owned by
-    // the connection's cache. nullptr on failure (lastError() says why).
-    sqlite3_stmt* prepareCached(const QByteArray& translatedUtf8);
 
 private:
+    friend class Recordset;
+    // Lends the prepared statement of a text to one recordset; the text is translated and
+    // prepared on its first use only. nullptr on failure (lastError() says why).
+    PreparedStatement* acquire(const QString& jetText);
+    void release(PreparedStatement* statement);
+    bool fail(const QString& message);
+    bool refuse(const QString& message);
+    bool closeNow();
+    bool ensureWorkTable();
+
     sqlite3* m_db = nullptr;
     std::unique_ptr<StatementCache> m_cache;
+    std::vector<Recordset*> m_openSets;
     QString m_lastError;
 };
+
+// What the tests cannot arrange on a real file system (they run as root, who writes any file).
+struct ConnectionFaults {
+    bool readOnlyFile = false; // open() sees the file as read-only and refuses it
+    bool closeFails = false;   // close() fails and the connection stays open
+};
+void setConnectionFaults(const ConnectionFaults& faults);
 
 // The one connection of the program (cnDatabase).
 Connection& cnDatabase();
@@ -79,10 +97,10 @@ public:
     QString lastError() const;
 
 private:
-    bool step();
+    void step();
 
     Connection& m_connection;
-    sqlite3_stmt* m_stmt = nullptr;
+    PreparedStatement* m_statement = nullptr;
     bool m_eof = true;
     bool m_atFirst = false;
     QString m_lastError;

@@ -1,0 +1,160 @@
+#include "storage/modDBAccess.h"
+
+using namespace Qt::StringLiterals;
+
+namespace modDBAccess {
+
+namespace {
+
+QString number(int value) {
+    return QString::number(value);
+}
+
+// A text argument between single quotes; a "'" inside is doubled so that a hand-edited name
+// stays one literal.
+QString quoted(const QString& text) {
+    QString result = text;
+    result.replace(u'\'', u"''"_s);
+    return u'\'' + result + u'\'';
+}
+
+const QString kList10 =
+    u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,RANGE,TAIKYU,EXP,COST"_s;
+const QString kList8 =
+    u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,RANGE,TAIKYU"_s;
+const QString kList7 = u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,TAIKYU"_s;
+const QString kClamp8 = u"IIF(SUM(MIN_DAMAGE) < 0, 0, SUM(MIN_DAMAGE)),"
+                        u"IIF(SUM(MAX_DAMAGE) < 0, 0, SUM(MAX_DAMAGE)),"
+                        u"IIF(SUM(MIN_WOUNDS) < 0, 0, SUM(MIN_WOUNDS)),"
+                        u"IIF(SUM(MAX_WOUNDS) < 0, 0, SUM(MAX_WOUNDS)),"
+                        u"IIF(SUM(CRITICAL) < 0, 0, SUM(CRITICAL)),"
+                        u"IIF(SUM(BLANCE) < 0, 0, SUM(BLANCE)),"
+                        u"IIF(SUM(RANGE) < 0, 0, SUM(RANGE)),"
+                        u"IIF(SUM(TAIKYU) < 0, 0, SUM(TAIKYU))"_s;
+const QString kClamp10 =
+    kClamp8 + u",IIF(SUM(EXP) < 0, 0, SUM(EXP)),IIF(SUM(COST) < 0, 0, SUM(COST))"_s;
+
+} // namespace
+
+QString strGetShuruiList() {
+    return u"SELECT SEQ,SHURUI_NAME FROM SHURUI_MASTER ORDER BY SORT_NO;"_s;
+}
+
+QString strGetBukiList(qint16 shurui) {
+    QString condition;
+    QString ordering;
+    if (shurui != 0)
+        condition = u" AND SHURUI="_s + number(shurui);
+    else
+        ordering = u"SHURUI,"_s;
+    return u"SELECT SEQ, BUKI_NAME,"_s +
+           u" CSTR(MIN_DAMAGE) + \"～\" + CSTR(MAX_DAMAGE) AS DAMAGE,"_s +
+           u" CSTR(MIN_WOUNDS) + \"～\" + CSTR(MAX_WOUNDS) AS WOUNDS,"_s +
+           u" CRITICAL, BLANCE, RANGE, TAIKYU, SPEED, HIT FROM BUKI_MASTER "_s +
+           u"WHERE HYOUJI = 1"_s + condition + u' ' + u"ORDER BY "_s + ordering +
+           u"SORT_NO,MAX_DAMAGE"_s;
+}
+
+QString strGetKaizoList(qint16 bukiSeq, qint16 kaisu) {
+    return u"SELECT * FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s + number(bukiSeq) +
+           u" AND KAISU_S <= "_s + number(kaisu) + u" AND KAISU_E >= "_s + number(kaisu) +
+           u" ORDER BY SORT_NO"_s;
+}
+
+QString strGetKaizo(qint16 kaizoSeq) {
+    return u"SELECT * FROM KAIZO_MASTER WHERE SEQ = "_s + number(kaizoSeq);
+}
+
+QString strGetKaizoListAll(qint16 bukiSeq) {
+    return u"SELECT * FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s + number(bukiSeq) +
+           u" ORDER BY SORT_NO"_s;
+}
+
+QString strGetMaxKaisu(qint16 bukiSeq) {
+    return u"SELECT MAX(KAISU_E) AS MAX_KAISU FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s +
+           number(bukiSeq);
+}
+
+QString strGetLankList() {
+    return u"SELECT LANK FROM LANK_INDEX ORDER BY SORT_NO;"_s;
+}
+
+QString strGetLankSortNo(const QString& lank) {
+    return u"SELECT SORT_NO FROM LANK_INDEX WHERE LANK = "_s + quoted(lank);
+}
+
+QString strGetSkillId(qint16 combatType) {
+    return u"SELECT ID FROM SKILL_MASTER WHERE COMBAT_TYPE = "_s + number(combatType);
+}
+
+QString strGetLankBonus(const QString& lank, qint16 combatType) {
+    return u"SELECT MIN_DAMAGE,MAX_DAMAGE,BALANCE FROM LANK_MASTER WHERE LANK = "_s + quoted(lank) +
+           u" AND SKILL_ID = ("_s + strGetSkillId(combatType) + u')';
+}
+
+QString strGetBukiShurui(qint16 bukiSeq) {
+    return u"SELECT SHURUI FROM BUKI_MASTER WHERE SEQ = "_s + number(bukiSeq);
+}
+
+QString strGetCombatType(qint16 bukiSeq) {
+    return u"SELECT COMBAT_TYPE FROM SHURUI_MASTER WHERE SEQ = ("_s + strGetBukiShurui(bukiSeq) +
+           u')';
+}
+
+QString strGetChangeSpecShuruiList() {
+    return u"SELECT SHURUI FROM CHANGE_SPEC_MASTER GROUP BY SHURUI ORDER BY MIN(SORT_NO)"_s;
+}
+
+QString strGetChangeSpecList(const QString& shurui) {
+    return u"SELECT SEQ,NAME,CSTR(MIN_DAMAGE) + '～' + CSTR(MAX_DAMAGE) AS DAMAGE,CRITICAL,BLANCE,"
+           u"TAIKYU FROM CHANGE_SPEC_MASTER WHERE SHURUI = "_s +
+           quoted(shurui) + u" AND HYOUJI = 1 ORDER BY SORT_NO"_s;
+}
+
+QString strGetChangeSpec(qint16 changeSeq) {
+    return u"SELECT SEQ,NAME,MIN_DAMAGE,MAX_DAMAGE,CRITICAL,BLANCE,TAIKYU,SHURUI FROM "
+           u"CHANGE_SPEC_MASTER WHERE SEQ = "_s +
+           number(changeSeq);
+}
+
+QString strGetKaizoCount() {
+    return u"SELECT COUNT(KAISU) AS KAIZO_COUNT FROM WORK_BUKI_DATA WHERE SHURUI = 0 AND KAISU >= 1"_s;
+}
+
+QString strDeleteWork(const QString& clause) {
+    return u"DELETE FROM WORK_BUKI_DATA "_s + clause;
+}
+
+QString strGetWorkStep(qint16 kaisu) {
+    return u"SELECT "_s + kList10 + u" FROM WORK_BUKI_DATA WHERE KAISU = "_s + number(kaisu) +
+           u" AND SHURUI = 0"_s;
+}
+
+QString strGetWorkSum(qint16 kaisu) {
+    return u"SELECT SUM(MIN_DAMAGE) AS MIN_DAMAGE,SUM(MAX_DAMAGE) AS MAX_DAMAGE,"
+           u"SUM(MIN_WOUNDS) AS MIN_WOUNDS,SUM(MAX_WOUNDS) AS MAX_WOUNDS,"
+           u"SUM(CRITICAL) AS CRITICAL,SUM(BLANCE) AS BLANCE FROM WORK_BUKI_DATA WHERE KAISU = "_s +
+           number(kaisu) + u" AND SHURUI = 0 OR NOT SHURUI IN (0 ,3)"_s;
+}
+
+QString strInsertWorkBase(qint16 bukiSeq) {
+    return u"INSERT INTO WORK_BUKI_DATA ("_s + kList8 + u") select "_s + kClamp8 +
+           u" FROM (SELECT "_s + kList8 +
+           u" FROM WORK_BUKI_DATA WHERE SHURUI = 3 UNION ALL SELECT "_s + kList8 +
+           u" FROM BUKI_MASTER WHERE SEQ = "_s + number(bukiSeq) + u')';
+}
+
+QString strInsertWorkStep(qint16 kaisu, qint16 kaizoSeq) {
+    return u"INSERT INTO WORK_BUKI_DATA ("_s + kList10 + u",KAISU) select "_s + kClamp10 + u',' +
+           number(kaisu + 1) + u" AS KAISU FROM (SELECT "_s + kList10 +
+           u" FROM WORK_BUKI_DATA WHERE KAISU = "_s + number(kaisu) +
+           u" AND SHURUI = 0 UNION ALL SELECT "_s + kList10 + u" FROM KAIZO_MASTER WHERE SEQ = "_s +
+           number(kaizoSeq) + u')';
+}
+
+QString strInsertWorkValues(const QString& values, qint16 shurui) {
+    return u"INSERT INTO WORK_BUKI_DATA ("_s + kList7 + u",SHURUI) VALUES ("_s + values + u',' +
+           number(shurui) + u')';
+}
+
+} // namespace modDBAccess
