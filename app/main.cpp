@@ -1,6 +1,9 @@
+#include "app/ProgramFolder.h"
+#include "app/modMain.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    return modMain::Main(ProgramFolder::ofExecutable());
 }

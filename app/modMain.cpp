@@ -1,0 +1,137 @@
+#include "app/modMain.h"
+
+#include "app/MessageBox.h"
+#include "app/ProgramFolder.h"
+#include "app/RowListModel.h"
+#include "app/SingleInstance.h"
+#include "app/frmWait.h"
+#include "catalogue/SideLists.h"
+#include "storage/AccessImport.h"
+#include "storage/Database.h"
+#include "storage/SettingsFile.h"
+#include "storage/SettingsKeys.h"
+#include "storage/modCommon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QScopeGuard>
+#include <QWidget>
+
+namespace modMain {
+namespace {
+
+const QString AlreadyRunning = QStringLiteral("既に起動しています。");
+const QString DatabaseFailed = QStringLiteral("データベース接続に失敗しました。");
+const QString CloseFailed = QStringLiteral("エラーです、まじ");
+const QString SaveFailed = QStringLiteral("設定ファイルの保存に失敗しました。");
+
+// Stands in for the catalogue window: it carries the two side lists and runs the shutdown job
+// when closed, so the whole start and shutdown path works without the real window.
+class StandInWindow : public QWidget {
+public:
+    StandInWindow() {
+        setWindowTitle(ui::applicationTitle());
+        m_profiles.setColumns(sideLists::profileColumns());
+        m_enchants.setColumns(sideLists::enchantColumns());
+        sideLists::setProfileList(m_profiles, m_enchants);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        setEnabled(false);
+        repaint();
+        frmWait wait(this);
+        wait.endApp([this] { modMain::endApp(this, m_profiles, false, m_enchants, false); });
+        wait.exec();
+        setEnabled(true);
+        event->accept();
+        QCoreApplication::exit(0);
+    }
+
+private:
+    RowListModel m_profiles;
+    RowListModel m_enchants;
+};
+
+// Spaces only, as the settings value may legitimately hold other blanks.
+QString trimSpaces(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+// The one place that decides which window runs the program.
+std::unique_ptr<QWidget> createMainWindow() {
+    return std::make_unique<StandInWindow>();
+}
+
+void setUpFonts() {
+    const QString japanese = QStringLiteral("IPAPGothic");
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), japanese);
+    QFont font = QApplication::font();
+    font.setFamilies({japanese, font.family()});
+    QApplication::setFont(font);
+}
+
+qint16 intOpenDatabase(const ProgramFolder& folder) {
+    QString name = trimSpaces(modCommon::strGetIni(settingsKeys::System, settingsKeys::Database));
+    if (name.isEmpty()) {
+        name = settingsKeys::DefaultDatabase;
+        modCommon::setIni(settingsKeys::System, settingsKeys::Database, name);
+    }
+    // An Access master is opened through its SQLite working copy, built in the loading window
+    // when missing or out of date; the window has no owner yet, so it is centred on the screen.
+    const std::optional<QString> database = storage::resolveMasterDatabase(
+        folder.filePath(name), nullptr, [](const std::function<void()>& work) {
+            frmWait wait;
+            wait.setBukiData(work);
+            wait.exec();
+        });
+    return database && storage::cnDatabase().open(*database) ? 0 : 1;
+}
+
+qint16 intCloseDatabase() {
+    return storage::cnDatabase().close() ? 0 : 1;
+}
+
+void endApp(QWidget* parent, const RowListModel& profiles, bool blnProfileChanged,
+            const RowListModel& enchants, bool blnEnchantChanged) {
+    if (intCloseDatabase() == 1)
+        ui::msgBox(parent, CloseFailed, ui::Buttons::Ok, ui::Icon::Critical);
+    bool saved = true;
+    if (blnProfileChanged)
+        saved = sideLists::saveProfileList(profiles);
+    if (blnEnchantChanged)
+        saved = sideLists::saveEnchantList(enchants) && saved;
+    if (!saved)
+        ui::msgBox(parent, SaveFailed, ui::Buttons::Ok, ui::Icon::Critical);
+}
+
+int Main(const ProgramFolder& folder) {
+    setUpFonts();
+    SingleInstance instance;
+    if (instance.acquire(folder.path) == SingleInstance::State::RunningElsewhere) {
+        ui::msgBox(nullptr, AlreadyRunning, ui::Buttons::Ok, ui::Icon::Critical);
+        return 1;
+    }
+    storage::SettingsFile settings(folder.settingsFilePath());
+    storage::SettingsFile* const previous = storage::currentSettingsFile();
+    storage::setCurrentSettingsFile(&settings);
+    const auto restore = qScopeGuard([previous] { storage::setCurrentSettingsFile(previous); });
+    if (intOpenDatabase(folder) == 1) {
+        ui::msgBox(nullptr, DatabaseFailed, ui::Buttons::Ok, ui::Icon::Critical);
+        return 1;
+    }
+    const std::unique_ptr<QWidget> window = createMainWindow();
+    window->show();
+    return QApplication::exec();
+}
+
+} // namespace modMain

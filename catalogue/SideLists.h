@@ -1,0 +1,37 @@
+#pragma once
+// The catalogue window's two side lists, the character profiles and the bonus sets, as data: their
+// columns, the fixed first bonus row, loading both from the settings file at start-up and writing
+// a changed list back at shutdown. The window owns the models and only wires them to its views.
+//
+// Profile row: text = name, 1-5 = Str, Int, Dex, Will, Luck, 6 = アタック rank, 7 = レンジ rank.
+// Bonus set row: text = name, 1 and 2 = damage and wound rate shown as lower～upper, 3 = critical,
+// 4 = balance, 5-8 = lower/upper damage and lower/upper wound rate (hidden columns), 9-13 = Str,
+// Int, Dex, Will, Luck, 14 and 15 = "Attack" and "Range" read from hand-edited files, never saved.
+
+#include "app/RowListModel.h"
+
+#include <vector>
+
+namespace sideLists {
+
+inline const QString FixedEnchantText = QStringLiteral("使用なし");
+inline const QString FixedEnchantKey = QStringLiteral("消せません");
+
+std::vector<ColumnSpec> profileColumns();
+std::vector<ColumnSpec> enchantColumns();
+
+// The bonus set list's first row, which stands for "no bonus set".
+ListRow fixedEnchantRow();
+
+// Refills both lists from the settings file: the profiles, then the fixed row followed by the
+// saved bonus sets. Counts are clamped to 0..32767; sections missing below the count give rows of
+// empty cells.
+void setProfileList(RowListModel& profiles, RowListModel& enchants);
+
+// Each writes its count and one section per row in a single replacement of the settings file;
+// false when the file could not be replaced (it is then left as it was). Sections numbered above
+// the new count stay in the file and are not read again.
+bool saveProfileList(const RowListModel& profiles);
+bool saveEnchantList(const RowListModel& enchants);
+
+} // namespace sideLists
