@@ -1,0 +1,75 @@
+#pragma once
+// The program's settings file: the user's database name, profiles, bonus sets and saved plans.
+//
+// The file is parsed once into a PrivateProfile and kept in memory; it is read again only when
+// its stamp on disk (size, modification time in nanoseconds, identity) changed. Reads look at the
+// stamp at most once per recheck interval, so loading thousands of values costs neither file
+// reads nor a stat() each; writes always look first, so they never overwrite an outside change
+// with a stale copy. Every write replaces the whole file atomically (AtomicFile.h), and a batch
+// gathers the writes of one logical save into a single replacement. After a failed write the
+// in-memory copy is dropped and read again from disk, so no value that never reached the file
+// is ever read back or written later.
+//
+// modCommon's strGetIni / setIni / IniBatch work on the file installed with
+// setCurrentSettingsFile(): start-up installs the one beside the program, tests their own.
+
+#include "storage/FileSystem.h"
+#include "storage/PrivateProfile.h"
+
+#include <QString>
+#include <chrono>
+
+namespace storage {
+
+class SettingsFile {
+public:
+    // A value longer than this many bytes in the file comes back cut.
+    static constexpr qsizetype MaxValueBytes = 254;
+
+    static constexpr std::chrono::milliseconds DefaultRecheck{200};
+
+    explicit SettingsFile(QString path, FileSystem& fileSystem = systemFileSystem(),
+                          std::chrono::milliseconds recheckInterval = DefaultRecheck);
+
+    const QString& path() const { return m_path; }
+
+    // Empty text when the file, the section or the key is missing, or the file is unreadable.
+    QString value(const QString& section, const QString& key);
+
+    // Outside a batch the file is replaced at once. False when it could not be replaced, when the
+    // file exists but cannot be read (replacing it would lose its content), or when the names or
+    // the value cannot be written (line breaks, "]" in a section name, "=" in a key). Inside a
+    // batch such a failure fails the whole batch.
+    bool setValue(const QString& section, const QString& key, const QString& value);
+
+    // Batches nest; only the outermost commit writes. A discard at any level drops the whole
+    // batch, and the outermost commit then reports false.
+    void beginBatch();
+    bool commitBatch();
+    void discardBatch();
+
+private:
+    void refresh(bool force);
+    bool save();
+    void forget() { m_loaded = false; }
+
+    QString m_path;
+    QByteArray m_nativePath;
+    FileSystem& m_fileSystem;
+    std::chrono::milliseconds m_recheckInterval;
+    std::chrono::steady_clock::time_point m_checkedAt;
+    PrivateProfile m_profile;
+    FileStamp m_stamp;
+    bool m_loaded = false;
+    bool m_readable = true;
+    int m_batchDepth = 0;
+    bool m_batchChanged = false;
+    bool m_batchFailed = false;
+};
+
+// The file strGetIni / setIni use; nullptr (the default) makes reads empty and writes fail.
+// Not owned.
+void setCurrentSettingsFile(SettingsFile* file);
+SettingsFile* currentSettingsFile();
+
+} // namespace storage
