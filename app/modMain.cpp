@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/frmWait.h"
 #include "catalogue/SideLists.h"
+#include "catalogue/frmBuki.h"
 #include "storage/AccessImport.h"
 #include "storage/Database.h"
 #include "storage/SettingsFile.h"
@@ -13,7 +14,6 @@
 #include "storage/modCommon.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFont>
 #include <QScopeGuard>
 #include <QWidget>
@@ -25,34 +25,6 @@ const QString AlreadyRunning = QStringLiteral("既に起動しています。");
 const QString DatabaseFailed = QStringLiteral("データベース接続に失敗しました。");
 const QString CloseFailed = QStringLiteral("エラーです、まじ");
 const QString SaveFailed = QStringLiteral("設定ファイルの保存に失敗しました。");
-
-// Stands in for the catalogue window: it carries the two side lists and runs the shutdown job
-// when closed, so the whole start and shutdown path works without the real window.
-class StandInWindow : public QWidget {
-public:
-    StandInWindow() {
-        setWindowTitle(ui::applicationTitle());
-        m_profiles.setColumns(sideLists::profileColumns());
-        m_enchants.setColumns(sideLists::enchantColumns());
-        sideLists::setProfileList(m_profiles, m_enchants);
-    }
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        setEnabled(false);
-        repaint();
-        frmWait wait(this);
-        wait.endApp([this] { modMain::endApp(this, m_profiles, false, m_enchants, false); });
-        wait.exec();
-        setEnabled(true);
-        event->accept();
-        QCoreApplication::exit(0);
-    }
-
-private:
-    RowListModel m_profiles;
-    RowListModel m_enchants;
-};
 
 // Spaces only, as the settings value may legitimately hold other blanks.
 QString trimSpaces(const QString& text) {
@@ -69,7 +41,9 @@ QString trimSpaces(const QString& text) {
 
 // The one place that decides which window runs the program.
 std::unique_ptr<QWidget> createMainWindow() {
-    return std::make_unique<StandInWindow>();
+    auto window = std::make_unique<frmBuki>();
+    window->intFormStart();
+    return window;
 }
 
 void setUpFonts() {

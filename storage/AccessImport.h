@@ -1,0 +1,50 @@
+#pragma once
+// Access-format master databases.
+//
+// The program works on SQLite. When the configured master is an Access file (recognised by its
+// content, whatever its name), it works on a copy beside it instead: file name + ".sqlite". The
+// copy is made by the converter zelnoa-import from the program folder, run as a child process so
+// that a reader crash on a damaged file is reported instead of shared. The copy records the size
+// and modification time of the file it came from; while they match it is reused as it is, so a
+// normal start costs nothing extra. A new copy is built in a temporary file and renamed into
+// place, so a failed or interrupted conversion never leaves a half-written copy. The Access file
+// itself is only ever read.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace storage {
+
+// Runs work, for instance inside the loading window. Called only when a copy has to be built.
+using LongWorkRunner = std::function<void(const std::function<void()>& work)>;
+
+// True when the file starts with the Access signature ("Standard Jet DB" or "Standard ACE DB"
+// at byte 4).
+bool isAccessFile(const QString& path);
+
+// accessPath + ".sqlite".
+QString workingCopyPath(const QString& accessPath);
+
+struct ImportOptions {
+    QString converterPath; // zelnoa-import in the folder of the running executable
+    int timeoutMs = 5 * 60 * 1000;
+    // Decides whether a freshly built copy can serve as the master; by default it must open as
+    // the program's database (every master table present). False with a reason in error.
+    std::function<bool(const QString& copyPath, QString* error)> accept;
+};
+ImportOptions defaultImportOptions();
+
+// The path of an up-to-date working copy of the Access file: the existing copy when it was made
+// from the file as it is now, otherwise a new one. On failure (damaged file, converter crash or
+// time-out, copy not accepted, folder not writable) returns nothing, says why in error and
+// leaves no copy and no temporary file behind.
+std::optional<QString> prepareWorkingCopy(const QString& accessPath, const ImportOptions& options,
+                                          QString* error, const LongWorkRunner& runLongWork = {});
+
+// The file the connection should open for the configured master database: the file itself
+// unless it is an Access file, whose working copy is then prepared with the default options.
+std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QString* error,
+                                             const LongWorkRunner& runLongWork = {});
+
+} // namespace storage
