@@ -1,0 +1,41 @@
+#include "editors/mdlCalculation.h"
+
+#include "storage/NumberText.h"
+
+#include <cmath>
+
+namespace mdlCalculation {
+namespace {
+
+constexpr double kLimit = 999.0;
+
+bool isNameBlank(QChar c) {
+    return c == u' ' || c == QChar(0x3000);
+}
+
+} // namespace
+
+bool blnInRange(QStringView text) {
+    // Written so that NaN and infinity fail as well.
+    return std::fabs(numberText::readLenient(text)) <= kLimit;
+}
+
+QString strTrimName(QStringView name) {
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isNameBlank(name[begin]))
+        ++begin;
+    while (end > begin && isNameBlank(name[end - 1]))
+        --end;
+    return name.sliced(begin, end - begin).toString();
+}
+
+bool blnIsBlankName(QStringView name) {
+    return strTrimName(name).isEmpty();
+}
+
+QString strStatText(QStringView text) {
+    return numberText::numberText(numberText::readLenient(text));
+}
+
+} // namespace mdlCalculation
