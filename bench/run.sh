@@ -1,0 +1,50 @@
+#!/bin/sh
+# Builds the benchmarks in Release, generates the synthetic master once, runs every benchmark with
+# repetitions and prints each median with its ratio to raw sqlite3.
+#   sh bench/run.sh [extra Google Benchmark options, e.g. --benchmark_filter=BukiList]
+# The build folder is build-bench/ beside the sources (ZELNOA_BENCH_BUILD_DIR overrides it).
+set -eu
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ZELNOA_BENCH_BUILD_DIR:-$root/build-bench}"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELNOA_BUILD_BENCH=ON \
+    -DZELNOA_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target zelnoa-bench zelnoa-genmaster
+if [ ! -x "$build/bench/zelnoa-bench" ]; then
+    echo "run.sh: Google Benchmark is missing (apt-get install libbenchmark-dev)" >&2
+    exit 1
+fi
+
+master="$build/bench/synthetic-master.db"
+rm -f "$master" "$master-wal" "$master-shm"
+"$build/bench/synthetic/zelnoa-genmaster" "$master"
+
+results="$build/bench/results.csv"
+"$build/bench/zelnoa-bench" --master="$master" --benchmark_repetitions=9 \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv "$@" >"$results"
+
+# Rows look like "strGetWorkSum/layer_median",9,12.3,12.1,us,... (manual-time benchmarks carry
+# "/manual_time" before "_median"). Wall-clock medians, layer against raw.
+awk -F, '
+    $1 ~ /_median"$/ {
+        name = $1
+        gsub(/"/, "", name)
+        sub(/_median$/, "", name)
+        sub(/\/manual_time$/, "", name)
+        path = name
+        sub(/^.*\//, "", path)
+        sub(/\/[^\/]*$/, "", name)
+        if (!(name in seen)) { seen[name] = 1; order[++count] = name }
+        time[name "/" path] = $3
+        unit = $5
+    }
+    END {
+        printf "%-20s %14s %14s %8s\n", "statement", "layer (" unit ")", "raw (" unit ")", "ratio"
+        for (i = 1; i <= count; ++i) {
+            n = order[i]
+            layer = time[n "/layer"]; raw = time[n "/raw"]
+            printf "%-20s %14.2f %14.2f %8.2f\n", n, layer, raw, (raw > 0 ? layer / raw : 0)
+        }
+    }' "$results"
+echo "(medians of 9 repetitions; all figures in $results)"
