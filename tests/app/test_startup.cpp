@@ -200,15 +200,23 @@ void TestStartup::runEndsWhenTheWindowCloses() {
     testsupport::copySampleDatabase(m_dir->path());
     bool wasOpen = false;
     QString caption;
-    QTimer::singleShot(0, this, [&] {
-        wasOpen = storage::cnDatabase().isOpen();
+    // The main window fills its list behind the modal loading window before it shows, so wait
+    // until it stands alone on screen.
+    QTimer poll;
+    poll.callOnTimeout(this, [&] {
+        if (QApplication::activeModalWidget())
+            return;
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible()) {
+            if (window->isVisible() && window->windowTitle() == u"ゼルノア"_s) {
+                poll.stop();
+                wasOpen = storage::cnDatabase().isOpen();
                 caption = window->windowTitle();
                 window->close();
+                return;
             }
         }
     });
+    poll.start(10);
     QCOMPARE(modMain::Main(folder()), 0);
     QVERIFY(wasOpen);
     QCOMPARE(caption, u"ゼルノア"_s);

@@ -1,5 +1,6 @@
 #include "support/GuiTestSupport.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace testsupport {
