@@ -285,7 +285,20 @@ void frmKaizo::showSteps(qint16 kaisu) {
 }
 
 bool frmKaizo::redraw(qint16 kaisu) {
-    return setBukiStatus(kaisu) && setCombatStatus(kaisu) && setKaizoData(kaisu);
+    if (setBukiStatus(kaisu) && setCombatStatus(kaisu) && setKaizoData(kaisu))
+        return true;
+    // Figures of the previous step must not pass for those of this one, nor may the list offer
+    // what the previous step offered: blank until the next redraw that works.
+    for (QLabel* figure : lblSpec)
+        figure->clear();
+    for (QLabel* figure : lblCombat)
+        figure->clear();
+    for (QLabel* figure : {lblBalanceTassei, lblJukuren, lblCost, lblStaSaihin})
+        figure->clear();
+    m_kaizoModel.clear();
+    cmdKaizo->setEnabled(false);
+    lvwKaizo->setGreyed(true);
+    return false;
 }
 
 bool frmKaizo::setKaizoData(qint16 kaisu) {
