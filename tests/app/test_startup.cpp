@@ -1,6 +1,7 @@
-// Start-up and shutdown: opening the database named in the settings file, the single running
-// copy, the loading window, and the shutdown job that closes the database and saves the changed
-// side lists.
+// Start-up and shutdown: one running program per user and program folder (no stale lock after a
+// crash), opening the database named in the settings file, the loading window, loading the
+// profile and bonus set lists from the settings file and saving them back, and the shutdown job
+// that closes the database and saves the changed side lists.
 
 #include "app/ProgramFolder.h"
 #include "app/RowListModel.h"
@@ -21,23 +22,29 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using State = SingleInstance::State;
 
 namespace {
 
-const QString AlreadyRunning = u"既に起動しています。"_s;
-const QString DatabaseFailed = u"データベース接続に失敗しました。"_s;
 const QString CloseFailed = u"エラーです、まじ"_s;
 const QString SaveFailed = u"設定ファイルの保存に失敗しました。"_s;
 
-class FailingFileSystem : public storage::FileSystem {
+class TestFileSystem : public storage::FileSystem {
 public:
     bool rename(const QByteArray& from, const QByteArray& to) override {
+        ++renames;
         return !fail && storage::FileSystem::rename(from, to);
     }
     bool fail = false;
+    int renames = 0;
 };
 
 QString openedFile() {
@@ -50,291 +57,414 @@ QString openedFile() {
 
 class TestStartup : public QObject {
     Q_OBJECT
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_folders;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<testsupport::RecordingMessageBoxes> m_boxes;
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void openDatabase_data();
-    void openDatabase();
-    void databaseWithoutMasterTables();
-    void secondStartTouchesNothing();
-    void failedOpenEndsTheRun();
-    void runEndsWhenTheWindowCloses();
-    void shutdown_data();
-    void shutdown();
-    void loadingWindowRunsItsJobWhileShown_data();
-    void loadingWindowRunsItsJobWhileShown();
-    void japaneseTextHasAFont();
-
-private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString iniPath() const { return path(u"zelnoa.ini"_s); }
     ProgramFolder folder() const { return {m_dir->path(), u"zelnoa"_s}; }
 
-    QTemporaryDir m_runtime;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<testsupport::RecordingMessageBoxes> m_boxes;
-};
+    // The side lists on the settings file of the test's folder.
+    TestFileSystem m_fileSystem;
+    std::unique_ptr<storage::SettingsFile> m_settings;
+    RowListModel m_profiles;
+    RowListModel m_enchants;
 
-void TestStartup::initTestCase() {
-    // Keeps the tests' locks apart from a copy of the program the developer may be running.
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    modMain::setUpFonts();
-}
-
-void TestStartup::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<testsupport::RecordingMessageBoxes>();
-}
-
-void TestStartup::cleanup() {
-    storage::setConnectionFaults({});
-    storage::cnDatabase().close();
-    storage::setCurrentSettingsFile(nullptr);
-    m_boxes.reset();
-}
-
-void TestStartup::openDatabase_data() {
-    QTest::addColumn<QByteArray>("ini"); // null: no settings file
-    QTest::addColumn<QString>("sampleAs");
-    QTest::addColumn<QByteArray>("otherFile"); // content of "other.mdb"
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("writesDefault"); // else the settings file stays byte for byte
-
-    QTest::newRow("no settings file")
-        << QByteArray() << u"vaelbuki.mdb"_s << QByteArray() << false << 0 << true;
-    QTest::newRow("blank value") << "[SYSTEM]\r\nDatabase=\r\n"_ba << u"vaelbuki.mdb"_s
-                                 << QByteArray() << false << 0 << true;
-    QTest::newRow("spaces only") << "[SYSTEM]\r\nDatabase=   \r\n"_ba << u"vaelbuki.mdb"_s
-                                 << QByteArray() << false << 0 << true;
-    QTest::newRow("spaced name") << "[SYSTEM]\r\nDatabase=  custom.mdb  \r\n"_ba << u"custom.mdb"_s
-                                 << QByteArray() << false << 0 << false;
-    QTest::newRow("default missing")
-        << QByteArray() << QString() << QByteArray() << false << 1 << true;
-    QTest::newRow("named file missing") << "[SYSTEM]\r\nDatabase=gone.mdb\r\n"_ba
-                                        << u"vaelbuki.mdb"_s << QByteArray() << false << 1 << false;
-    QTest::newRow("not a database") << "[SYSTEM]\r\nDatabase=other.mdb\r\n"_ba << QString()
-                                    << "Standard Jet DB\0 not really"_ba << false << 1 << false;
-    QTest::newRow("read-only") << "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\n"_ba << u"vaelbuki.mdb"_s
-                               << QByteArray() << true << 1 << false;
-}
-
-void TestStartup::openDatabase() {
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, sampleAs);
-    QFETCH(QByteArray, otherFile);
-    QFETCH(bool, readOnly);
-    QFETCH(int, result);
-    QFETCH(bool, writesDefault);
-    if (!ini.isNull())
-        testsupport::writeBytes(iniPath(), ini);
-    if (!sampleAs.isEmpty())
-        testsupport::copySampleDatabase(m_dir->path(), sampleAs);
-    if (!otherFile.isNull())
-        testsupport::writeBytes(path(u"other.mdb"_s), otherFile);
-    storage::setConnectionFaults({.readOnlyFile = readOnly});
-    storage::SettingsFile settings(iniPath());
-    storage::setCurrentSettingsFile(&settings);
-    const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
-
-    QCOMPARE(modMain::intOpenDatabase(folder()), qint16(result));
-    QCOMPARE(storage::cnDatabase().isOpen(), result == 0);
-    if (result == 0)
-        QCOMPARE(openedFile(), sampleAs);
-    if (writesDefault)
-        QCOMPARE(settings.value(u"SYSTEM"_s, u"Database"_s), u"vaelbuki.mdb"_s);
-    else
-        QCOMPARE(testsupport::readBytes(iniPath()), ini);
-    // A failed open creates no database file (nor any other file but the new settings file).
-    QStringList filesAfter = QDir(m_dir->path()).entryList(QDir::Files);
-    if (ini.isNull())
-        filesAfter.removeOne(u"zelnoa.ini"_s);
-    if (result == 1)
-        QCOMPARE(filesAfter, filesBefore);
-}
-
-void TestStartup::databaseWithoutMasterTables() {
-    const QString file = testsupport::copySampleDatabase(m_dir->path());
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, "DROP TABLE KAIZO_MASTER", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-    storage::SettingsFile settings(iniPath());
-    storage::setCurrentSettingsFile(&settings);
-    QCOMPARE(modMain::intOpenDatabase(folder()), qint16(1));
-}
-
-void TestStartup::secondStartTouchesNothing() {
-    const QByteArray ini = "[SYSTEM]\r\nDatabase=\r\n"_ba;
-    testsupport::writeBytes(iniPath(), ini);
-    testsupport::copySampleDatabase(m_dir->path());
-    SingleInstance first;
-    QCOMPARE(first.acquire(m_dir->path()), SingleInstance::State::Acquired);
-
-    QCOMPARE(modMain::Main(folder()), 1);
-    QCOMPARE(m_boxes->texts(), QStringList{AlreadyRunning});
-    QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
-    QCOMPARE(testsupport::readBytes(iniPath()), ini);
-    QVERIFY(!storage::cnDatabase().isOpen());
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-}
-
-void TestStartup::failedOpenEndsTheRun() {
-    QCOMPARE(modMain::Main(folder()), 1);
-    QCOMPARE(m_boxes->texts(), QStringList{DatabaseFailed});
-    QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    QVERIFY(!QFile::exists(path(u"vaelbuki.mdb"_s)));
-    // The lock went with the run.
-    SingleInstance next;
-    QCOMPARE(next.acquire(m_dir->path()), SingleInstance::State::Acquired);
-}
-
-void TestStartup::runEndsWhenTheWindowCloses() {
-    const QByteArray ini = "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=1\r\nEnchantCount=1\r\n"
-                           "[PROFILE1]\r\nName=a\r\n[ENCHANT1]\r\nName=b\r\nAttack=F\r\n"_ba;
-    testsupport::writeBytes(iniPath(), ini);
-    testsupport::copySampleDatabase(m_dir->path());
-    bool wasOpen = false;
-    QString caption;
-    // The main window fills its list behind the modal loading window before it shows, so wait
-    // until it stands alone on screen.
-    QTimer poll;
-    poll.callOnTimeout(this, [&] {
-        if (QApplication::activeModalWidget())
-            return;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window->windowTitle() == u"ゼルノア"_s) {
-                poll.stop();
-                wasOpen = storage::cnDatabase().isOpen();
-                caption = window->windowTitle();
-                window->close();
-                return;
-            }
+    void set(const QString& section, const QString& key, const QString& value) {
+        if (!m_settings) {
+            m_settings = std::make_unique<storage::SettingsFile>(iniPath(), m_fileSystem);
+            storage::setCurrentSettingsFile(m_settings.get());
         }
-    });
-    poll.start(10);
-    QCOMPARE(modMain::Main(folder()), 0);
-    QVERIFY(wasOpen);
-    QCOMPARE(caption, u"ゼルノア"_s);
-    QVERIFY(!storage::cnDatabase().isOpen());
-    QVERIFY(m_boxes->shown.isEmpty());
-    QCOMPARE(testsupport::readBytes(iniPath()), ini);
-}
-
-void TestStartup::shutdown_data() {
-    QTest::addColumn<bool>("profileChanged");
-    QTest::addColumn<bool>("enchantChanged");
-    QTest::addColumn<bool>("closeFails");
-    QTest::addColumn<bool>("saveFails");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("nothing changed") << false << false << false << false << QStringList();
-    QTest::newRow("profiles changed") << true << false << false << false << QStringList();
-    QTest::newRow("bonus sets changed") << false << true << false << false << QStringList();
-    QTest::newRow("both changed") << true << true << false << false << QStringList();
-    QTest::newRow("close fails, lists still saved")
-        << true << true << true << false << QStringList{CloseFailed};
-    QTest::newRow("save fails") << true << true << false << true << QStringList{SaveFailed};
-    QTest::newRow("close and save fail")
-        << false << true << true << true << QStringList{CloseFailed, SaveFailed};
-    QTest::newRow("nothing to save, writes cannot fail")
-        << false << false << false << true << QStringList();
-}
-
-void TestStartup::shutdown() {
-    QFETCH(bool, profileChanged);
-    QFETCH(bool, enchantChanged);
-    QFETCH(bool, closeFails);
-    QFETCH(bool, saveFails);
-    QFETCH(QStringList, messages);
-    const QByteArray ini = "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=2\r\nEnchantCount=1\r\n"
-                           "[PROFILE1]\r\nName=a\r\n[PROFILE2]\r\nName=b\r\n"
-                           "[ENCHANT1]\r\nName=c\r\n"_ba;
-    testsupport::writeBytes(iniPath(), ini);
-    testsupport::copySampleDatabase(m_dir->path());
-    FailingFileSystem fileSystem;
-    storage::SettingsFile settings(iniPath(), fileSystem);
-    storage::setCurrentSettingsFile(&settings);
-    QCOMPARE(modMain::intOpenDatabase(folder()), qint16(0));
-    RowListModel profiles;
-    RowListModel enchants;
-    sideLists::setProfileList(profiles, enchants);
-    // Both lists differ from the file; only the change flags decide what is written.
-    profiles.remove(0);
-    enchants.append(ListRow{u"d"_s, {}, {}, {}, {}});
-    storage::setConnectionFaults({.closeFails = closeFails});
-    fileSystem.fail = saveFails;
-
-    modMain::endApp(nullptr, profiles, profileChanged, enchants, enchantChanged);
-
-    QCOMPARE(m_boxes->texts(), messages);
-    for (const auto& shown : m_boxes->shown)
-        QCOMPARE(shown.icon, ui::Icon::Critical);
-    QCOMPARE(storage::cnDatabase().isOpen(), closeFails);
-    const QByteArray after = testsupport::readBytes(iniPath());
-    if (saveFails || (!profileChanged && !enchantChanged)) {
-        QCOMPARE(after, ini);
-        return;
+        QVERIFY(m_settings->setValue(section, key, value));
     }
-    QCOMPARE(settings.value(u"SYSTEM"_s, u"Count"_s), profileChanged ? u"1"_s : u"2"_s);
-    QCOMPARE(settings.value(u"PROFILE1"_s, u"Name"_s), profileChanged ? u"b"_s : u"a"_s);
-    QCOMPARE(settings.value(u"SYSTEM"_s, u"EnchantCount"_s), enchantChanged ? u"2"_s : u"1"_s);
-    QCOMPARE(settings.value(u"ENCHANT2"_s, u"Name"_s), enchantChanged ? u"d"_s : QString());
-}
+    // Sets the keys of one section to prefix0, prefix1, ... in the order given.
+    void fill(const QString& section, const QString& keys, const QString& prefix) {
+        const QStringList names = keys.split(u' ');
+        for (int i = 0; i < names.size(); ++i)
+            set(section, names[i], prefix + QString::number(i));
+    }
+    QString get(const QString& section, const QString& key) {
+        return m_settings->value(section, key);
+    }
+    void load() { sideLists::setProfileList(m_profiles, m_enchants); }
 
-void TestStartup::loadingWindowRunsItsJobWhileShown_data() {
-    QTest::addColumn<int>("mode"); // -1: no job
-    QTest::addColumn<bool>("owned");
-    QTest::newRow("weapon list, owned") << 0 << true;
-    QTest::newRow("shutdown, unowned") << 2 << false;
-    QTest::newRow("no job") << -1 << true;
-}
+private slots:
+    void initTestCase() {
+        // Keeps the tests' locks apart from a copy of the program the developer may be running.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        modMain::setUpFonts();
+        QDir root(m_folders.path());
+        QVERIFY(root.mkpath(u"a/bin"_s) && root.mkpath(u"b/bin"_s));
+        QVERIFY(QFile::link(root.filePath(u"a/bin"_s), root.filePath(u"link"_s)));
+    }
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_boxes = std::make_unique<testsupport::RecordingMessageBoxes>();
+    }
+    void cleanup() {
+        storage::setConnectionFaults({});
+        storage::cnDatabase().close();
+        storage::setCurrentSettingsFile(nullptr);
+        m_settings.reset();
+        m_profiles.clear();
+        m_enchants.clear();
+        m_boxes.reset();
+    }
 
-void TestStartup::loadingWindowRunsItsJobWhileShown() {
-    QFETCH(int, mode);
-    QFETCH(bool, owned);
-    QWidget owner;
-    owner.setGeometry(100, 80, 600, 400);
-    owner.show();
-    frmWait wait(owned ? &owner : nullptr);
-    int runs = 0;
-    bool labelShown = false;
-    QPoint centre;
-    const auto job = [&] {
-        ++runs;
-        labelShown = wait.isVisible() && wait.findChild<QLabel*>(u"Label1"_s)->isVisible();
-        centre = wait.frameGeometry().center();
-    };
-    if (mode == 0)
-        wait.setBukiData(job);
-    else if (mode == 2)
-        wait.endApp(job);
-    QCOMPARE(wait.intWaitMode(), mode);
+    // The counts decide the rows, whatever sections the file holds.
+    void counts_data() {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("missing") << QString() << 0;
+        QTest::newRow("above the stored sections") << u"4"_s << 4;
+        QTest::newRow("beyond 16 bits") << u"99999"_s << 32767;
+    }
+    void counts() {
+        QFETCH(QString, count);
+        QFETCH(int, rows);
+        for (int n = 1; n <= 2; ++n) {
+            set(u"PROFILE%1"_s.arg(n), u"Name"_s, u"キャラ%1"_s.arg(n));
+            set(u"ENCHANT%1"_s.arg(n), u"Name"_s, u"補正%1"_s.arg(n));
+        }
+        if (!count.isNull()) {
+            set(u"SYSTEM"_s, u"Count"_s, count);
+            set(u"SYSTEM"_s, u"EnchantCount"_s, count);
+        }
+        load();
+        QCOMPARE(m_profiles.count(), rows);
+        QCOMPARE(m_enchants.count(), rows + 1);
+        QCOMPARE(m_enchants.row(0).key, sideLists::FixedEnchantKey);
+        if (rows > 2) {
+            QCOMPARE(m_profiles.row(1).text, u"キャラ2"_s);
+            QCOMPARE(m_profiles.row(2).text, QString());
+            QCOMPARE(m_enchants.row(3).cell(1), u"～"_s);
+        }
+    }
 
-    wait.exec();
-    QVERIFY(!wait.isVisible());
-    if (mode < 0)
-        return;
-    QCOMPARE(runs, 1);
-    QVERIFY(labelShown);
-    const QPoint expected = owned ? owner.frameGeometry().center()
-                                  : QGuiApplication::primaryScreen()->availableGeometry().center();
-    QVERIFY((centre - expected).manhattanLength() < 40);
-}
+    void cellsRoundTrip() {
+        fill(u"PROFILE1"_s, u"Name Str Int Dex Will Luck Attack Range"_s, u"p"_s);
+        fill(u"ENCHANT1"_s,
+             u"Name MinDamage MaxDamage MinWounds MaxWounds Critical Balance Str Int Dex Will "
+             "Luck"_s,
+             u"e"_s);
+        set(u"SYSTEM"_s, u"Count"_s, u"1"_s);
+        set(u"SYSTEM"_s, u"EnchantCount"_s, u"1"_s);
+        load();
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(m_profiles.row(0).cell(i), u"p%1"_s.arg(i));
+        const QStringList fixed = u"使用なし 0～0 0～0 0 0 0 0 0 0"_s.split(u' ');
+        const QStringList set1 =
+            u"e0 e1～e2 e3～e4 e5 e6 e1 e2 e3 e4 e7 e8 e9 e10 e11"_s.split(u' ');
+        for (int position = 0; position <= 15; ++position) {
+            QCOMPARE(m_enchants.row(0).cell(position), fixed.value(position));
+            QCOMPARE(m_enchants.row(1).cell(position), set1.value(position));
+        }
+        QCOMPARE(m_enchants.row(0).colour, RowColour::DarkGrey);
 
-void TestStartup::japaneseTextHasAFont() {
-    if (!QFontDatabase::families().contains(u"IPAPGothic"_s))
-        QSKIP("IPA P Gothic is not installed");
-    frmWait wait;
-    const QFont label = wait.findChild<QLabel*>(u"Label1"_s)->font();
-    QCOMPARE(QFontInfo(label).family(), u"IPAPGothic"_s);
-    const QFontMetrics appFont(QApplication::font());
-    for (const char32_t c : std::u32string_view(U"ゼルノア既に起動しています。使用なし～"))
-        QVERIFY2(appFont.inFontUcs4(c), qPrintable(QString::number(c, 16)));
-}
+        // Saving what was loaded writes it back unchanged, each list in one replacement.
+        const QByteArray before = testsupport::readBytes(m_settings->path());
+        m_fileSystem.renames = 0;
+        QVERIFY(sideLists::saveProfileList(m_profiles));
+        QVERIFY(sideLists::saveEnchantList(m_enchants));
+        QCOMPARE(m_fileSystem.renames, 2);
+        QCOMPARE(testsupport::readBytes(m_settings->path()), before);
+    }
+
+    void bonusRowsKeepHandWrittenRanks() {
+        set(u"SYSTEM"_s, u"EnchantCount"_s, u"2"_s);
+        set(u"ENCHANT1"_s, u"Name"_s, u"一"_s);
+        fill(u"ENCHANT2"_s, u"Name Attack Range"_s, u"r"_s);
+        load();
+        QCOMPARE(m_enchants.row(2).cell(14), u"r1"_s);
+        QCOMPARE(m_enchants.row(2).cell(15), u"r2"_s);
+
+        m_enchants.setCell(2, 0, u"二改"_s);
+        m_enchants.setCell(1, 14, u"B"_s);
+        QVERIFY(sideLists::saveEnchantList(m_enchants));
+        QCOMPARE(get(u"SYSTEM"_s, u"EnchantCount"_s), u"2"_s);
+        QCOMPARE(get(u"ENCHANT2"_s, u"Name"_s), u"二改"_s);
+        QCOMPARE(get(u"ENCHANT2"_s, u"Attack"_s), u"r1"_s);
+        QCOMPARE(get(u"ENCHANT1"_s, u"Attack"_s), QString());
+        // The fixed row is never saved.
+        QVERIFY(!testsupport::readBytes(m_settings->path()).contains("\x8E\x67\x97\x70")); // 使用
+    }
+
+    void deletingTheLastProfileKeepsItsSection() {
+        set(u"SYSTEM"_s, u"Count"_s, u"3"_s);
+        for (int n = 1; n <= 3; ++n)
+            set(u"PROFILE%1"_s.arg(n), u"Name"_s, u"P%1"_s.arg(n));
+        load();
+        m_profiles.remove(2);
+        QVERIFY(sideLists::saveProfileList(m_profiles));
+        QCOMPARE(get(u"SYSTEM"_s, u"Count"_s), u"2"_s);
+        QCOMPARE(get(u"PROFILE3"_s, u"Name"_s), u"P3"_s);
+        load();
+        QCOMPARE(m_profiles.count(), 2);
+    }
+
+    void openDatabase_data() {
+        QTest::addColumn<QString>("database"); // the settings file's value; null: no such file
+        QTest::addColumn<QString>("sampleAs");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("writesDefault"); // else the settings file stays byte for byte
+        const auto row = [](const char* name, const QString& database, const QString& sampleAs,
+                            bool readOnly, int result, bool writesDefault) {
+            QTest::newRow(name) << database << sampleAs << readOnly << result << writesDefault;
+        };
+        const QString sample = u"vaelbuki.mdb"_s;
+        row("no settings file", {}, sample, false, 0, true);
+        row("spaces only", u"   "_s, sample, false, 0, true);
+        row("spaced name", u"  custom.mdb  "_s, u"custom.mdb"_s, false, 0, false);
+        row("default missing", {}, {}, false, 1, true);
+        row("named file missing", u"gone.mdb"_s, sample, false, 1, false);
+        row("not a database", u"other.mdb"_s, {}, false, 1, false);
+        row("read-only", sample, sample, true, 1, false);
+    }
+    void openDatabase() {
+        QFETCH(QString, database);
+        QFETCH(QString, sampleAs);
+        QFETCH(bool, readOnly);
+        QFETCH(int, result);
+        QFETCH(bool, writesDefault);
+        const QByteArray ini =
+            database.isNull() ? QByteArray() : "[SYSTEM]\r\nDatabase=" + database.toUtf8() + "\r\n";
+        if (!ini.isNull())
+            testsupport::writeBytes(iniPath(), ini);
+        if (!sampleAs.isEmpty())
+            testsupport::copySampleDatabase(m_dir->path(), sampleAs);
+        if (database == u"other.mdb")
+            testsupport::writeBytes(path(database), "Standard Jet DB\0 not really"_ba);
+        storage::setConnectionFaults({.readOnlyFile = readOnly});
+        storage::SettingsFile settings(iniPath());
+        storage::setCurrentSettingsFile(&settings);
+        const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
+
+        QCOMPARE(modMain::intOpenDatabase(folder()), qint16(result));
+        QCOMPARE(storage::cnDatabase().isOpen(), result == 0);
+        if (result == 0)
+            QCOMPARE(openedFile(), sampleAs);
+        if (writesDefault)
+            QCOMPARE(settings.value(u"SYSTEM"_s, u"Database"_s), u"vaelbuki.mdb"_s);
+        else
+            QCOMPARE(testsupport::readBytes(iniPath()), ini);
+        // A failed open creates no database file (nor any other file but the new settings file).
+        QStringList filesAfter = QDir(m_dir->path()).entryList(QDir::Files);
+        if (ini.isNull())
+            filesAfter.removeOne(u"zelnoa.ini"_s);
+        if (result == 1)
+            QCOMPARE(filesAfter, filesBefore);
+    }
+    void secondStart_data() {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<State>("expected");
+        QTest::newRow("same folder spelled differently")
+            << u"a/../a/bin/"_s << State::RunningElsewhere;
+        QTest::newRow("same folder through a link") << u"link"_s << State::RunningElsewhere;
+        QTest::newRow("another folder") << u"b/bin"_s << State::Acquired;
+    }
+    void secondStart() {
+        QFETCH(QString, second);
+        QFETCH(State, expected);
+        const QDir root(m_folders.path());
+        SingleInstance first;
+        QCOMPARE(first.acquire(root.filePath(u"a/bin"_s)), State::Acquired);
+        SingleInstance other;
+        QCOMPARE(other.acquire(root.filePath(second)), expected);
+    }
+    void killedHolderLeavesNoLock() {
+        const QString folder = QDir(m_folders.path()).filePath(u"a/bin"_s);
+        const QByteArray lockPath = QFile::encodeName(SingleInstance::lockFilePath(folder));
+        QVERIFY(lockPath.startsWith(QFile::encodeName(m_runtime.path())));
+
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // Only async-signal-safe calls in the child of a possibly threaded process.
+            const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0600);
+            const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? '1' : '0';
+            (void)!::write(ready[1], &ok, 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char ok = 0;
+        QCOMPARE(::read(ready[0], &ok, 1), ssize_t(1));
+        ::close(ready[0]);
+        QCOMPARE(ok, '1');
+
+        SingleInstance whileHeld;
+        const State held = whileHeld.acquire(folder);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        QCOMPARE(held, State::RunningElsewhere);
+
+        QVERIFY(QFile::exists(QFile::decodeName(lockPath)));
+        SingleInstance afterCrash;
+        QCOMPARE(afterCrash.acquire(folder), State::Acquired);
+    }
+    void secondStartTouchesNothing() {
+        const QByteArray ini = "[SYSTEM]\r\nDatabase=\r\n"_ba;
+        testsupport::writeBytes(iniPath(), ini);
+        testsupport::copySampleDatabase(m_dir->path());
+        SingleInstance first;
+        QCOMPARE(first.acquire(m_dir->path()), State::Acquired);
+
+        QCOMPARE(modMain::Main(folder()), 1);
+        QCOMPARE(m_boxes->texts(), QStringList{u"既に起動しています。"_s});
+        QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
+        QCOMPARE(testsupport::readBytes(iniPath()), ini);
+        QVERIFY(!storage::cnDatabase().isOpen());
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+    void failedOpenEndsTheRun() {
+        QCOMPARE(modMain::Main(folder()), 1);
+        QCOMPARE(m_boxes->texts(), QStringList{u"データベース接続に失敗しました。"_s});
+        QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        QVERIFY(!QFile::exists(path(u"vaelbuki.mdb"_s)));
+        // The lock went with the run.
+        SingleInstance next;
+        QCOMPARE(next.acquire(m_dir->path()), State::Acquired);
+    }
+    void runEndsWhenTheWindowCloses() {
+        const QByteArray ini = "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=1\r\nEnchantCount=1\r\n"
+                               "[PROFILE1]\r\nName=a\r\n[ENCHANT1]\r\nName=b\r\nAttack=F\r\n"_ba;
+        testsupport::writeBytes(iniPath(), ini);
+        testsupport::copySampleDatabase(m_dir->path());
+        bool wasOpen = false;
+        // The main window fills its list behind the modal loading window before it shows, so wait
+        // until it stands alone on screen.
+        QTimer poll;
+        poll.callOnTimeout(this, [&] {
+            if (QApplication::activeModalWidget())
+                return;
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && window->windowTitle() == u"ゼルノア"_s) {
+                    poll.stop();
+                    wasOpen = storage::cnDatabase().isOpen();
+                    window->close();
+                    return;
+                }
+            }
+        });
+        poll.start(10);
+        QCOMPARE(modMain::Main(folder()), 0);
+        QVERIFY(wasOpen);
+        QVERIFY(!storage::cnDatabase().isOpen());
+        QVERIFY(m_boxes->shown.isEmpty());
+        QCOMPARE(testsupport::readBytes(iniPath()), ini);
+    }
+    void shutdown_data() {
+        QTest::addColumn<bool>("profileChanged");
+        QTest::addColumn<bool>("enchantChanged");
+        QTest::addColumn<bool>("closeFails");
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("nothing changed") << false << false << false << false << QStringList();
+        QTest::newRow("profiles changed") << true << false << false << false << QStringList();
+        QTest::newRow("bonus sets changed") << false << true << false << false << QStringList();
+        QTest::newRow("close fails, lists still saved")
+            << true << true << true << false << QStringList{CloseFailed};
+        QTest::newRow("close and save fail")
+            << false << true << true << true << QStringList{CloseFailed, SaveFailed};
+        QTest::newRow("nothing to save, writes cannot fail")
+            << false << false << false << true << QStringList();
+    }
+    void shutdown() {
+        QFETCH(bool, profileChanged);
+        QFETCH(bool, enchantChanged);
+        QFETCH(bool, closeFails);
+        QFETCH(bool, saveFails);
+        QFETCH(QStringList, messages);
+        const QByteArray ini = "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=2\r\nEnchantCount=1\r\n"
+                               "[PROFILE1]\r\nName=a\r\n[PROFILE2]\r\nName=b\r\n"
+                               "[ENCHANT1]\r\nName=c\r\n"_ba;
+        testsupport::writeBytes(iniPath(), ini);
+        testsupport::copySampleDatabase(m_dir->path());
+        TestFileSystem fileSystem;
+        storage::SettingsFile settings(iniPath(), fileSystem);
+        storage::setCurrentSettingsFile(&settings);
+        QCOMPARE(modMain::intOpenDatabase(folder()), qint16(0));
+        RowListModel profiles;
+        RowListModel enchants;
+        sideLists::setProfileList(profiles, enchants);
+        // Both lists differ from the file; only the change flags decide what is written.
+        profiles.remove(0);
+        enchants.append(ListRow{u"d"_s, {}, {}, {}, {}});
+        storage::setConnectionFaults({.closeFails = closeFails});
+        fileSystem.fail = saveFails;
+
+        modMain::endApp(nullptr, profiles, profileChanged, enchants, enchantChanged);
+
+        QCOMPARE(m_boxes->texts(), messages);
+        for (const auto& shown : m_boxes->shown)
+            QCOMPARE(shown.icon, ui::Icon::Critical);
+        QCOMPARE(storage::cnDatabase().isOpen(), closeFails);
+        const QByteArray after = testsupport::readBytes(iniPath());
+        if (saveFails || (!profileChanged && !enchantChanged)) {
+            QCOMPARE(after, ini);
+            return;
+        }
+        QCOMPARE(settings.value(u"SYSTEM"_s, u"Count"_s), profileChanged ? u"1"_s : u"2"_s);
+        QCOMPARE(settings.value(u"PROFILE1"_s, u"Name"_s), profileChanged ? u"b"_s : u"a"_s);
+        QCOMPARE(settings.value(u"SYSTEM"_s, u"EnchantCount"_s), enchantChanged ? u"2"_s : u"1"_s);
+        QCOMPARE(settings.value(u"ENCHANT2"_s, u"Name"_s), enchantChanged ? u"d"_s : QString());
+    }
+    void loadingWindowRunsItsJobWhileShown_data() {
+        QTest::addColumn<int>("mode"); // -1: no job
+        QTest::addColumn<bool>("owned");
+        QTest::newRow("weapon list, owned") << 0 << true;
+        QTest::newRow("shutdown, unowned") << 2 << false;
+        QTest::newRow("no job") << -1 << true;
+    }
+    void loadingWindowRunsItsJobWhileShown() {
+        QFETCH(int, mode);
+        QFETCH(bool, owned);
+        QWidget owner;
+        owner.setGeometry(100, 80, 600, 400);
+        owner.show();
+        frmWait wait(owned ? &owner : nullptr);
+        int runs = 0;
+        bool labelShown = false;
+        QPoint centre;
+        const auto job = [&] {
+            ++runs;
+            labelShown = wait.isVisible() && wait.findChild<QLabel*>(u"Label1"_s)->isVisible();
+            centre = wait.frameGeometry().center();
+        };
+        if (mode == 0)
+            wait.setBukiData(job);
+        else if (mode == 2)
+            wait.endApp(job);
+        QCOMPARE(wait.intWaitMode(), mode);
+
+        wait.exec();
+        QVERIFY(!wait.isVisible());
+        if (mode < 0)
+            return;
+        QCOMPARE(runs, 1);
+        QVERIFY(labelShown);
+        const QPoint expected =
+            owned ? owner.frameGeometry().center()
+                  : QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((centre - expected).manhattanLength() < 40);
+    }
+    void japaneseTextHasAFont() {
+        if (!QFontDatabase::families().contains(u"IPAPGothic"_s))
+            QSKIP("IPA P Gothic is not installed");
+        frmWait wait;
+        const QFont label = wait.findChild<QLabel*>(u"Label1"_s)->font();
+        QCOMPARE(QFontInfo(label).family(), u"IPAPGothic"_s);
+        const QFontMetrics appFont(QApplication::font());
+        for (const char32_t c : std::u32string_view(U"ゼルノア既に起動しています。使用なし～"))
+            QVERIFY2(appFont.inFontUcs4(c), qPrintable(QString::number(c, 16)));
+    }
+};
 
 QTEST_MAIN(TestStartup)
 #include "test_startup.moc"

@@ -10,66 +10,48 @@ using namespace Qt::StringLiterals;
 class TestMdlCalculation : public QObject {
     Q_OBJECT
 private slots:
-    void rangeCheck_data();
-    void rangeCheck();
-    void statText_data();
-    void statText();
-    void nameTrim_data();
-    void nameTrim();
+    void rangeCheck_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("passes");
+        for (const QString& text :
+             {u"999"_s, u"-999"_s, u"999.0"_s, QString(), u"12abc"_s, u"1,000"_s})
+            QTest::newRow(qPrintable(text)) << text << true;
+        for (const QString& text :
+             {u"1000"_s, u"-1000"_s, u"999.5"_s, u"1e3"_s, u"1e400"_s, u"&H3E8"_s})
+            QTest::newRow(qPrintable(text)) << text << false;
+    }
+    void rangeCheck() {
+        QFETCH(QString, text);
+        QFETCH(bool, passes);
+        QCOMPARE(mdlCalculation::blnInRange(text), passes);
+    }
+    void statText_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("letters after the number") << u"12abc"_s << u"12"_s;
+        QTest::newRow("negative zero") << u"-0"_s << u"0"_s;
+        QTest::newRow("sign and zeros") << u"+999.0"_s << u"999"_s;
+    }
+    void statText() {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QCOMPARE(mdlCalculation::strStatText(typed), stored);
+    }
+    void nameTrim_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("trimmed"); // empty: the name is blank
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("spaces") << u"   "_s << QString();
+        QTest::newRow("full-width spaces") << u"\u3000 \u3000"_s << QString();
+        QTest::newRow("inner blanks kept") << u" \u3000山田 太郎\u3000 "_s << u"山田 太郎"_s;
+    }
+    void nameTrim() {
+        QFETCH(QString, name);
+        QFETCH(QString, trimmed);
+        QCOMPARE(mdlCalculation::strTrimName(name), trimmed);
+        QCOMPARE(mdlCalculation::blnIsBlankName(name), trimmed.isEmpty());
+    }
 };
-
-void TestMdlCalculation::rangeCheck_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("passes");
-    for (const QString& text : {u"999"_s, u"-999"_s, u"+999"_s, u"999.0"_s, QString(), u"-"_s,
-                                u"12abc"_s, u" 1 2"_s, u"&H10"_s, u"1,000"_s})
-        QTest::newRow(qPrintable(text)) << text << true;
-    for (const QString& text :
-         {u"1000"_s, u"-1000"_s, u"999.5"_s, u"1e3"_s, u"1e400"_s, u"-1e400"_s, u"&H3E8"_s})
-        QTest::newRow(qPrintable(text)) << text << false;
-}
-
-void TestMdlCalculation::rangeCheck() {
-    QFETCH(QString, text);
-    QFETCH(bool, passes);
-    QCOMPARE(mdlCalculation::blnInRange(text), passes);
-}
-
-void TestMdlCalculation::statText_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("fraction kept") << u"12.5"_s << u"12.5"_s;
-    QTest::newRow("letters after the number") << u"12abc"_s << u"12"_s;
-    QTest::newRow("blanks inside") << u" 1 2"_s << u"12"_s;
-    QTest::newRow("hexadecimal") << u"&H10"_s << u"16"_s;
-    QTest::newRow("comma ends the number") << u"1,000"_s << u"1"_s;
-    QTest::newRow("no number") << u"abc"_s << u"0"_s;
-    QTest::newRow("full-width digits") << u"１２"_s << u"0"_s;
-    QTest::newRow("negative zero") << u"-0"_s << u"0"_s;
-    QTest::newRow("sign and zeros") << u"+999.0"_s << u"999"_s;
-}
-
-void TestMdlCalculation::statText() {
-    QFETCH(QString, typed);
-    QFETCH(QString, stored);
-    QCOMPARE(mdlCalculation::strStatText(typed), stored);
-}
-
-void TestMdlCalculation::nameTrim_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("trimmed"); // empty: the name is blank
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("spaces") << u"   "_s << QString();
-    QTest::newRow("full-width spaces") << u"\u3000 \u3000"_s << QString();
-    QTest::newRow("inner blanks kept") << u" \u3000山田 太郎\u3000 "_s << u"山田 太郎"_s;
-}
-
-void TestMdlCalculation::nameTrim() {
-    QFETCH(QString, name);
-    QFETCH(QString, trimmed);
-    QCOMPARE(mdlCalculation::strTrimName(name), trimmed);
-    QCOMPARE(mdlCalculation::blnIsBlankName(name), trimmed.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestMdlCalculation)
 #include "test_mdlCalculation.moc"

@@ -6,15 +6,10 @@
 #include "tools/import/JetDate.h"
 #include "tools/import/SqliteWriter.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <chrono>
 #include <filesystem>
-#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 using storage::ImportOptions;
@@ -27,29 +22,8 @@ QString fixturePath() {
     return QStringLiteral(ZELNOA_TEST_DATA) + u"/access/"_s + FixtureName;
 }
 
-// The rows of a query as text, columns joined with '|' and NULL shown as "<null>".
 QStringList query(const QString& databasePath, const char* sql) {
-    sqlite3* db = nullptr;
-    QStringList rows;
-    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return {u"<cannot open>"_s};
-    }
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        rows << u"<error> "_s + QString::fromUtf8(sqlite3_errmsg(db));
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-        QStringList columns;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            columns << (text ? QString::fromUtf8(text) : u"<null>"_s);
-        }
-        rows << columns.join(u'|');
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
+    return testsupport::sqlRows(databasePath, QString::fromUtf8(sql));
 }
 
 // The fixture has no master tables; a copy that holds its one table is good enough here.
@@ -81,309 +55,270 @@ QString writeScript(const QString& dir, const QByteArray& body) {
 class TestAccessImport : public QObject {
     Q_OBJECT
 
-private slots:
-    void init();
-    void recognisesAccessByContent_data();
-    void recognisesAccessByContent();
-    void convertsEveryColumn();
-    void reusesUntilTheSourceChanges();
-    void removesAbandonedTemporaries();
-    void damagedFileFailsCleanly_data();
-    void damagedFileFailsCleanly();
-    void converterFaultsFailCleanly_data();
-    void converterFaultsFailCleanly();
-    void resolvesTheConfiguredMaster();
-    void jetDates_data();
-    void jetDates();
-    void writerKeepsNamesAndValues();
-
-private:
-    // Only the source file and, when given, these others remain in the test folder.
-    void verifyLeftBehind(const QStringList& others = {});
-
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_source;
     QByteArray m_sourceBytes;
-};
+    int m_conversions = 0;
+    const storage::LongWorkRunner m_runner = [this](const std::function<void()>& work) {
+        ++m_conversions;
+        work();
+    };
 
-void TestAccessImport::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_source = m_dir->filePath(FixtureName);
-    QVERIFY(QFile::copy(fixturePath(), m_source));
-    // The Access file is only ever read, so it may be read-only.
-    QFile::setPermissions(m_source, QFile::ReadOwner);
-    m_sourceBytes = testsupport::readBytes(m_source);
-    QVERIFY(!m_sourceBytes.isEmpty());
-}
-
-void TestAccessImport::verifyLeftBehind(const QStringList& others) {
-    QStringList expected = QStringList{FixtureName} + others;
-    expected.sort();
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), expected);
-    QCOMPARE(testsupport::readBytes(m_source), m_sourceBytes);
-}
-
-void TestAccessImport::recognisesAccessByContent_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("access");
-    const QByteArray jet = testsupport::readBytes(fixturePath());
-    QByteArray ace = jet;
-    ace.replace(4, 16, QByteArray("Standard ACE DB", 16));
-    QTest::newRow("Jet 4") << jet << true;
-    QTest::newRow("ACE") << ace << true;
-    QTest::newRow("SQLite") << testsupport::readBytes(QStringLiteral(ZELNOA_SAMPLE_DB)) << false;
-    QTest::newRow("signature cut short") << jet.left(18) << false;
-    QTest::newRow("empty") << QByteArray() << false;
-}
-
-void TestAccessImport::recognisesAccessByContent() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, access);
-    // Names say nothing: an Access file may be called .db and an SQLite file .mdb.
-    for (const QString& name : {u"master.mdb"_s, u"master.db"_s}) {
-        const QString path = m_dir->filePath(name);
-        testsupport::writeBytes(path, bytes);
-        QCOMPARE(storage::isAccessFile(path), access);
+    // Only the source file and, when given, these others remain in the test folder.
+    void verifyLeftBehind(const QStringList& others = {}) {
+        QStringList expected = QStringList{FixtureName} + others;
+        expected.sort();
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), expected);
+        QCOMPARE(testsupport::readBytes(m_source), m_sourceBytes);
     }
-    QVERIFY(!storage::isAccessFile(m_dir->filePath(u"missing.mdb"_s)));
-}
 
-void TestAccessImport::convertsEveryColumn() {
-    QString error;
-    const std::optional<QString> copy =
-        storage::prepareWorkingCopy(m_source, dateTestOptions(), &error);
-    QVERIFY2(copy, qPrintable(error));
-    QCOMPARE(*copy, m_source + u".sqlite"_s);
-    verifyLeftBehind({FixtureName + u".sqlite"_s});
-
-    QCOMPARE(query(*copy, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
-                          "LIKE 'ZELNOA%' ORDER BY name"),
-             QStringList{u"DateTest"_s});
-    QCOMPARE(query(*copy, "SELECT name, type FROM pragma_table_info('DateTest')"),
-             (QStringList{u"IDCol|INTEGER"_s, u"DateTimeCol|TEXT"_s, u"DateCol|TEXT"_s,
-                          u"TimeCol|TEXT"_s, u"LongTextCol|TEXT"_s, u"ShortTextCol|TEXT"_s}));
-    QCOMPARE(
-        query(*copy, "SELECT * FROM DateTest ORDER BY IDCol"),
-        (QStringList{u"1|2021-12-02 00:00:00|2021-12-02 00:00:00|2021-12-02 00:00:00|Hello|Hello"_s,
-                     u"2|9999-01-01 00:00:00|9999-01-01 00:00:00|9999-01-01 00:00:00|Year 9999|"
-                     "Year 1999"_s,
-                     u"3|1898-01-01 00:00:00|1899-01-01 00:00:00|1900-01-01 00:00:00|"
-                     "Pre-1900 years|Pre-1900 years"_s,
-                     u"4|0632-01-01 00:00:00|0633-01-01 00:00:00|0634-01-01 00:00:00|"
-                     "Pre-1000 years|Pre-1000 years"_s,
-                     u"5|2021-12-02 00:00:00|2021-12-02 00:00:00|2021-12-02 00:00:00|"
-                     "Escaped new line \\r\\n in field|Escaped new line \\r\\n in field"_s,
-                     u"6|2021-12-02 00:00:00|2021-12-02 00:00:00|2021-12-02 00:00:00|"
-                     "New line\r\nin field|No new line"_s}));
-    // Whole numbers stay numbers, and text compares without regard to case, as in Access.
-    QCOMPARE(query(*copy, "SELECT typeof(IDCol), typeof(DateCol) FROM DateTest WHERE "
-                          "ShortTextCol = 'HELLO' AND LongTextCol = 'hello'"),
-             QStringList{u"integer|text"_s});
-}
-
-void TestAccessImport::reusesUntilTheSourceChanges() {
-    const ImportOptions options = dateTestOptions();
-    int conversions = 0;
-    const storage::LongWorkRunner runner = [&conversions](const std::function<void()>& work) {
-        ++conversions;
-        work();
-    };
-    QString error;
-    const std::optional<QString> copy =
-        storage::prepareWorkingCopy(m_source, options, &error, runner);
-    QVERIFY2(copy, qPrintable(error));
-    QCOMPARE(conversions, 1);
-    // The program's own writes to the copy (its work table) must survive a reuse.
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(*copy).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, "CREATE TABLE MARK (X)", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-
-    QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, runner), copy);
-    QCOMPARE(conversions, 1);
-    QCOMPARE(query(*copy, "SELECT name FROM sqlite_master WHERE name = 'MARK'").size(), 1);
-
-    // One nanosecond later counts as a changed file. A leftover journal of the old copy would be
-    // applied to the new one, so it has to go with it.
-    shiftModificationTime(m_source, std::chrono::nanoseconds(1));
-    testsupport::writeBytes(*copy + u"-wal"_s, "stale");
-    QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, runner), copy);
-    QCOMPARE(conversions, 2);
-    QVERIFY(query(*copy, "SELECT name FROM sqlite_master WHERE name = 'MARK'").isEmpty());
-    QCOMPARE(query(*copy, "SELECT COUNT(*) FROM DateTest"), QStringList{u"6"_s});
-    verifyLeftBehind({FixtureName + u".sqlite"_s});
-
-    // A copy that is not a database at all is rebuilt too.
-    testsupport::writeBytes(*copy, "not a database");
-    QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, runner), copy);
-    QCOMPARE(conversions, 3);
-    QCOMPARE(query(*copy, "SELECT COUNT(*) FROM DateTest"), QStringList{u"6"_s});
-}
-
-void TestAccessImport::removesAbandonedTemporaries() {
-    // A killed run leaves its temporary copy; one of a conversion under way may be fresh.
-    const QString copy = storage::workingCopyPath(m_source);
-    const QString abandoned = copy + u".building-Ab12Cd"_s;
-    const QString recent = copy + u".building-Ef34Gh"_s;
-    const QString unrelated = copy + u".backup"_s;
-    for (const QString& path : {abandoned, recent, unrelated})
-        testsupport::writeBytes(path, "partial");
-    shiftModificationTime(abandoned, std::chrono::hours(-25));
-    shiftModificationTime(unrelated, std::chrono::hours(-25));
-
-    QString error;
-    QVERIFY2(storage::prepareWorkingCopy(m_source, dateTestOptions(), &error), qPrintable(error));
-    verifyLeftBehind({FixtureName + u".sqlite"_s, QFileInfo(recent).fileName(),
-                      QFileInfo(unrelated).fileName()});
-}
-
-void TestAccessImport::damagedFileFailsCleanly_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    const QByteArray whole = testsupport::readBytes(fixturePath());
-    QByteArray garbage = whole.left(4096);
-    for (int i = 4096; i < whole.size(); ++i)
-        garbage += static_cast<char>((i * 7919) >> 3);
-    QTest::newRow("first page only") << whole.left(4096);
-    QTest::newRow("catalogue cut off") << whole.left(65536);
-    QTest::newRow("table definition cut off") << whole.left(73728);
-    QTest::newRow("cut inside a page") << whole.left(100000);
-    QTest::newRow("garbage after the header") << garbage;
-}
-
-void TestAccessImport::damagedFileFailsCleanly() {
-    QFETCH(QByteArray, bytes);
-    QFile::setPermissions(m_source, QFile::ReadOwner | QFile::WriteOwner);
-    testsupport::writeBytes(m_source, bytes);
-    m_sourceBytes = bytes;
-    // A copy made from an earlier, intact version must not survive the failed rebuild.
-    const QString copy = storage::workingCopyPath(m_source);
-    testsupport::writeBytes(copy, "earlier copy");
-
-    ImportOptions options = dateTestOptions();
-    options.timeoutMs = 20000;
-    QString error;
-    QVERIFY(!storage::prepareWorkingCopy(m_source, options, &error));
-    QVERIFY(!error.isEmpty());
-    verifyLeftBehind();
-}
-
-void TestAccessImport::converterFaultsFailCleanly_data() {
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("crash after writing")
-        << QByteArray("printf partial > \"$2\"; kill -SEGV $$") << u"異常終了"_s;
-    QTest::newRow("hangs") << QByteArray("exec sleep 30") << u"終わりませんでした"_s;
-    QTest::newRow("fails with a message")
-        << QByteArray("echo 'おかしなファイルです' >&2; exit 1") << u"おかしなファイルです"_s;
-    QTest::newRow("claims success, writes nothing") << QByteArray("exit 0") << u"DateTest"_s;
-    QTest::newRow("missing") << QByteArray() << u"起動できません"_s;
-}
-
-void TestAccessImport::converterFaultsFailCleanly() {
-    QFETCH(QByteArray, script);
-    QFETCH(QString, expected);
-    QTemporaryDir bin;
-    ImportOptions options = dateTestOptions();
-    options.converterPath =
-        script.isEmpty() ? bin.filePath(u"nothing"_s) : writeScript(bin.path(), script);
-    options.timeoutMs = 300;
-
-    QString error;
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!storage::prepareWorkingCopy(m_source, options, &error));
-    QVERIFY2(error.contains(expected), qPrintable(error));
-    QVERIFY(clock.elapsed() < 10000);
-    verifyLeftBehind();
-}
-
-void TestAccessImport::resolvesTheConfiguredMaster() {
-    int conversions = 0;
-    const storage::LongWorkRunner runner = [&conversions](const std::function<void()>& work) {
-        ++conversions;
-        work();
-    };
-    // An SQLite master is opened as it is, whatever it is called.
-    const QString sqlite = testsupport::copySampleDatabase(m_dir->path(), u"sample.mdb"_s);
-    QString error;
-    QCOMPARE(storage::resolveMasterDatabase(sqlite, &error, runner), sqlite);
-    QCOMPARE(conversions, 0);
-    verifyLeftBehind({u"sample.mdb"_s});
-
-    // An Access file converts (inside the runner) but lacks the master tables: no copy results.
-    QVERIFY(!storage::resolveMasterDatabase(m_source, &error, runner));
-    QCOMPARE(conversions, 1);
-    QVERIFY2(error.contains(u"SHURUI_MASTER"_s), qPrintable(error));
-    verifyLeftBehind({u"sample.mdb"_s});
-}
-
-void TestAccessImport::jetDates_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("day zero") << 0.0 << u"1899-12-30 00:00:00"_s;
-    QTest::newRow("noon of day one") << 1.5 << u"1899-12-31 12:00:00"_s;
-    QTest::newRow("time counts forward before 1899") << -1.25 << u"1899-12-29 06:00:00"_s;
-    QTest::newRow("negative fraction of day zero") << -0.5 << u"1899-12-30 12:00:00"_s;
-    QTest::newRow("second rounds into the next day") << 44532.999999 << u"2021-12-03 00:00:00"_s;
-    QTest::newRow("afternoon") << 44532.0 + (15 * 3600 + 4 * 60 + 5) / 86400.0
-                               << u"2021-12-02 15:04:05"_s;
-    QTest::newRow("first day Access accepts") << -657434.0 << u"0100-01-01 00:00:00"_s;
-    QTest::newRow("last second Access accepts")
-        << 2958465.0 + 86399.0 / 86400.0 << u"9999-12-31 23:59:59"_s;
-    QTest::newRow("before year 100") << -657435.0 << QString();
-    QTest::newRow("after year 9999") << 2958466.0 << QString();
-    QTest::newRow("not a number") << std::nan("") << QString();
-}
-
-void TestAccessImport::jetDates() {
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    char out[20];
-    const bool ok = zelnoaimport::jetDateText(value, out);
-    QCOMPARE(ok, !text.isEmpty());
-    if (ok)
-        QCOMPARE(QString::fromLatin1(out), text);
-}
-
-void TestAccessImport::writerKeepsNamesAndValues() {
-    using namespace zelnoaimport;
-    const QString path = m_dir->filePath(u"written.sqlite"_s);
-    // Access allows spaces, quotes and Japanese in names, and the same index name in every table.
-    const Table table{"武器 \"表\"",
-                      {{"番号", ColumnType::Integer},
-                       {"名 前", ColumnType::Text},
-                       {"率", ColumnType::Real},
-                       {"画像", ColumnType::Blob}},
-                      {{"PrimaryKey", {{"番号", false}}}, {"名前順", {{"名 前", true}}}}};
-    Table second = table;
-    second.name = "two";
-    {
-        SqliteWriter writer;
-        QVERIFY2(writer.open(path.toStdString()), writer.lastError().c_str());
-        for (const Table& t : {table, second}) {
-            QVERIFY2(writer.beginTable(t), writer.lastError().c_str());
-            writer.bindInteger(0, 9007199254740993LL);
-            writer.bindText(1, "");
-            writer.bindReal(2, 0.1);
-            writer.bindBlob(3, "a\0b", 3);
-            QVERIFY(writer.insertRow());
-            writer.bindText(1, "Ａ");
-            QVERIFY(writer.insertRow());
-            QVERIFY2(writer.endTable(), writer.lastError().c_str());
+private slots:
+    void init() {
+        m_conversions = 0;
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_source = m_dir->filePath(FixtureName);
+        QVERIFY(QFile::copy(fixturePath(), m_source));
+        // The Access file is only ever read, so it may be read-only.
+        QFile::setPermissions(m_source, QFile::ReadOwner);
+        m_sourceBytes = testsupport::readBytes(m_source);
+        QVERIFY(!m_sourceBytes.isEmpty());
+    }
+    void recognisesAccessByContent_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("access");
+        const QByteArray jet = testsupport::readBytes(fixturePath());
+        QByteArray ace = jet;
+        ace.replace(4, 16, QByteArray("Standard ACE DB", 16));
+        QTest::newRow("Jet 4") << jet << true;
+        QTest::newRow("ACE") << ace << true;
+        QTest::newRow("SQLite") << testsupport::readBytes(QStringLiteral(ZELNOA_SAMPLE_DB))
+                                << false;
+        QTest::newRow("signature cut short") << jet.left(18) << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void recognisesAccessByContent() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, access);
+        // Names say nothing: an Access file may be called .db and an SQLite file .mdb.
+        for (const QString& name : {u"master.mdb"_s, u"master.db"_s}) {
+            const QString path = m_dir->filePath(name);
+            testsupport::writeBytes(path, bytes);
+            QCOMPARE(storage::isAccessFile(path), access);
         }
-        QVERIFY2(writer.commit(), writer.lastError().c_str());
+        QVERIFY(!storage::isAccessFile(m_dir->filePath(u"missing.mdb"_s)));
     }
-    QCOMPARE(query(path, "SELECT \"番号\", \"名 前\", \"率\", hex(\"画像\"), typeof(\"画像\") "
-                         "FROM \"武器 \"\"表\"\"\" ORDER BY rowid"),
-             (QStringList{u"9007199254740993||0.1|610062|blob"_s, u"<null>|Ａ|<null>||null"_s}));
-    QCOMPARE(query(path, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name"),
-             (QStringList{u"two.PrimaryKey"_s, u"two.名前順"_s, u"武器 \"表\".PrimaryKey"_s,
-                          u"武器 \"表\".名前順"_s}));
+    void convertsEveryColumn() {
+        QString error;
+        const std::optional<QString> copy =
+            storage::prepareWorkingCopy(m_source, dateTestOptions(), &error);
+        QVERIFY2(copy, qPrintable(error));
+        QCOMPARE(*copy, m_source + u".sqlite"_s);
+        verifyLeftBehind({FixtureName + u".sqlite"_s});
 
-    // A file that already holds tables is not written into.
-    SqliteWriter again;
-    QVERIFY(!again.open(path.toStdString()));
-}
+        QCOMPARE(query(*copy, "SELECT name, type FROM pragma_table_info('DateTest')"),
+                 (QStringList{u"IDCol|INTEGER"_s, u"DateTimeCol|TEXT"_s, u"DateCol|TEXT"_s,
+                              u"TimeCol|TEXT"_s, u"LongTextCol|TEXT"_s, u"ShortTextCol|TEXT"_s}));
+        const QString day = u"2021-12-02 00:00:00"_s;
+        const QString escaped = u"Escaped new line \\r\\n in field"_s;
+        QCOMPARE(query(*copy, "SELECT * FROM DateTest ORDER BY IDCol"),
+                 (QStringList{u"1|%1|%1|%1|Hello|Hello"_s.arg(day),
+                              u"2|9999-01-01 00:00:00|9999-01-01 00:00:00|9999-01-01 00:00:00|"
+                              "Year 9999|Year 1999"_s,
+                              u"3|1898-01-01 00:00:00|1899-01-01 00:00:00|1900-01-01 00:00:00|"
+                              "Pre-1900 years|Pre-1900 years"_s,
+                              u"4|0632-01-01 00:00:00|0633-01-01 00:00:00|0634-01-01 00:00:00|"
+                              "Pre-1000 years|Pre-1000 years"_s,
+                              u"5|%1|%1|%1|%2|%2"_s.arg(day, escaped),
+                              u"6|%1|%1|%1|New line\r\nin field|No new line"_s.arg(day)}));
+        // Whole numbers stay numbers, and text compares without regard to case, as in Access.
+        QCOMPARE(query(*copy, "SELECT typeof(IDCol), typeof(DateCol) FROM DateTest WHERE "
+                              "ShortTextCol = 'HELLO' AND LongTextCol = 'hello'"),
+                 QStringList{u"integer|text"_s});
+    }
+    void reusesUntilTheSourceChanges() {
+        const ImportOptions options = dateTestOptions();
+        QString error;
+        const std::optional<QString> copy =
+            storage::prepareWorkingCopy(m_source, options, &error, m_runner);
+        QVERIFY2(copy, qPrintable(error));
+        QCOMPARE(m_conversions, 1);
+        // The program's own writes to the copy (its work table) must survive a reuse.
+        testsupport::sqlExec(*copy, "CREATE TABLE MARK (X)");
+
+        QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, m_runner), copy);
+        QCOMPARE(m_conversions, 1);
+        QCOMPARE(query(*copy, "SELECT name FROM sqlite_master WHERE name = 'MARK'").size(), 1);
+
+        // One nanosecond later counts as a changed file. A leftover journal of the old copy would
+        // be applied to the new one, so it has to go with it.
+        shiftModificationTime(m_source, std::chrono::nanoseconds(1));
+        testsupport::writeBytes(*copy + u"-wal"_s, "stale");
+        QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, m_runner), copy);
+        QCOMPARE(m_conversions, 2);
+        QVERIFY(query(*copy, "SELECT name FROM sqlite_master WHERE name = 'MARK'").isEmpty());
+        QCOMPARE(query(*copy, "SELECT COUNT(*) FROM DateTest"), QStringList{u"6"_s});
+        verifyLeftBehind({FixtureName + u".sqlite"_s});
+
+        // A copy that is not a database at all is rebuilt too.
+        testsupport::writeBytes(*copy, "not a database");
+        QCOMPARE(storage::prepareWorkingCopy(m_source, options, &error, m_runner), copy);
+        QCOMPARE(m_conversions, 3);
+        QCOMPARE(query(*copy, "SELECT COUNT(*) FROM DateTest"), QStringList{u"6"_s});
+    }
+    void removesAbandonedTemporaries() {
+        // A killed run leaves its temporary copy; one of a conversion under way may be fresh.
+        const QString copy = storage::workingCopyPath(m_source);
+        const QString abandoned = copy + u".building-Ab12Cd"_s;
+        const QString recent = copy + u".building-Ef34Gh"_s;
+        const QString unrelated = copy + u".backup"_s;
+        for (const QString& path : {abandoned, recent, unrelated})
+            testsupport::writeBytes(path, "partial");
+        shiftModificationTime(abandoned, std::chrono::hours(-25));
+        shiftModificationTime(unrelated, std::chrono::hours(-25));
+
+        QString error;
+        QVERIFY2(storage::prepareWorkingCopy(m_source, dateTestOptions(), &error),
+                 qPrintable(error));
+        verifyLeftBehind({FixtureName + u".sqlite"_s, QFileInfo(recent).fileName(),
+                          QFileInfo(unrelated).fileName()});
+    }
+    void damagedFileFailsCleanly_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray whole = testsupport::readBytes(fixturePath());
+        QByteArray garbage = whole.left(4096);
+        for (int i = 4096; i < whole.size(); ++i)
+            garbage += static_cast<char>((i * 7919) >> 3);
+        QTest::newRow("first page only") << whole.left(4096);
+        QTest::newRow("catalogue cut off") << whole.left(65536);
+        QTest::newRow("table definition cut off") << whole.left(73728);
+        QTest::newRow("cut inside a page") << whole.left(100000);
+        QTest::newRow("garbage after the header") << garbage;
+    }
+    void damagedFileFailsCleanly() {
+        QFETCH(QByteArray, bytes);
+        QFile::setPermissions(m_source, QFile::ReadOwner | QFile::WriteOwner);
+        testsupport::writeBytes(m_source, bytes);
+        m_sourceBytes = bytes;
+        // A copy made from an earlier, intact version must not survive the failed rebuild.
+        const QString copy = storage::workingCopyPath(m_source);
+        testsupport::writeBytes(copy, "earlier copy");
+
+        ImportOptions options = dateTestOptions();
+        options.timeoutMs = 20000;
+        QString error;
+        QVERIFY(!storage::prepareWorkingCopy(m_source, options, &error));
+        QVERIFY(!error.isEmpty());
+        verifyLeftBehind();
+    }
+    void converterFaultsFailCleanly_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("crash after writing")
+            << QByteArray("printf partial > \"$2\"; kill -SEGV $$") << u"異常終了"_s;
+        QTest::newRow("hangs") << QByteArray("exec sleep 30") << u"終わりませんでした"_s;
+        QTest::newRow("fails with a message")
+            << QByteArray("echo 'おかしなファイルです' >&2; exit 1") << u"おかしなファイルです"_s;
+        QTest::newRow("claims success, writes nothing") << QByteArray("exit 0") << u"DateTest"_s;
+        QTest::newRow("missing") << QByteArray() << u"起動できません"_s;
+    }
+    void converterFaultsFailCleanly() {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, expected);
+        QTemporaryDir bin;
+        ImportOptions options = dateTestOptions();
+        options.converterPath =
+            script.isEmpty() ? bin.filePath(u"nothing"_s) : writeScript(bin.path(), script);
+        options.timeoutMs = 300;
+
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!storage::prepareWorkingCopy(m_source, options, &error));
+        QVERIFY2(error.contains(expected), qPrintable(error));
+        QVERIFY(clock.elapsed() < 10000);
+        verifyLeftBehind();
+    }
+    void resolvesTheConfiguredMaster() {
+        // An SQLite master is opened as it is, whatever it is called.
+        const QString sqlite = testsupport::copySampleDatabase(m_dir->path(), u"sample.mdb"_s);
+        QString error;
+        QCOMPARE(storage::resolveMasterDatabase(sqlite, &error, m_runner), sqlite);
+        QCOMPARE(m_conversions, 0);
+        verifyLeftBehind({u"sample.mdb"_s});
+
+        // An Access file converts (inside the runner) but lacks the master tables: no copy results.
+        QVERIFY(!storage::resolveMasterDatabase(m_source, &error, m_runner));
+        QCOMPARE(m_conversions, 1);
+        QVERIFY2(error.contains(u"SHURUI_MASTER"_s), qPrintable(error));
+        verifyLeftBehind({u"sample.mdb"_s});
+    }
+    void jetDates_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("time counts forward before 1899") << -1.25 << u"1899-12-29 06:00:00"_s;
+        QTest::newRow("negative fraction of day zero") << -0.5 << u"1899-12-30 12:00:00"_s;
+        QTest::newRow("second rounds into the next day")
+            << 44532.999999 << u"2021-12-03 00:00:00"_s;
+        QTest::newRow("afternoon")
+            << 44532.0 + (15 * 3600 + 4 * 60 + 5) / 86400.0 << u"2021-12-02 15:04:05"_s;
+        QTest::newRow("first day Access accepts") << -657434.0 << u"0100-01-01 00:00:00"_s;
+        QTest::newRow("last second Access accepts")
+            << 2958465.0 + 86399.0 / 86400.0 << u"9999-12-31 23:59:59"_s;
+        QTest::newRow("before year 100") << -657435.0 << QString();
+        QTest::newRow("after year 9999") << 2958466.0 << QString();
+        QTest::newRow("not a number") << std::nan("") << QString();
+    }
+    void jetDates() {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        char out[20];
+        const bool ok = zelnoaimport::jetDateText(value, out);
+        QCOMPARE(ok, !text.isEmpty());
+        if (ok)
+            QCOMPARE(QString::fromLatin1(out), text);
+    }
+    void writerKeepsNamesAndValues() {
+        using namespace zelnoaimport;
+        const QString path = m_dir->filePath(u"written.sqlite"_s);
+        // Access allows spaces, quotes and Japanese in names, and the same index name in every
+        // table.
+        const Table table{"武器 \"表\"",
+                          {{"番号", ColumnType::Integer},
+                           {"名 前", ColumnType::Text},
+                           {"率", ColumnType::Real},
+                           {"画像", ColumnType::Blob}},
+                          {{"PrimaryKey", {{"番号", false}}}, {"名前順", {{"名 前", true}}}}};
+        Table second = table;
+        second.name = "two";
+        {
+            SqliteWriter writer;
+            QVERIFY2(writer.open(path.toStdString()), writer.lastError().c_str());
+            for (const Table& t : {table, second}) {
+                QVERIFY2(writer.beginTable(t), writer.lastError().c_str());
+                writer.bindInteger(0, 9007199254740993LL);
+                writer.bindText(1, "");
+                writer.bindReal(2, 0.1);
+                writer.bindBlob(3, "a\0b", 3);
+                QVERIFY(writer.insertRow());
+                writer.bindText(1, "Ａ");
+                QVERIFY(writer.insertRow());
+                QVERIFY2(writer.endTable(), writer.lastError().c_str());
+            }
+            QVERIFY2(writer.commit(), writer.lastError().c_str());
+        }
+        QCOMPARE(
+            query(path, "SELECT \"番号\", \"名 前\", \"率\", hex(\"画像\"), typeof(\"画像\") "
+                        "FROM \"武器 \"\"表\"\"\" ORDER BY rowid"),
+            (QStringList{u"9007199254740993||0.1|610062|blob"_s, u"<null>|Ａ|<null>||null"_s}));
+        QCOMPARE(query(path, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name"),
+                 (QStringList{u"two.PrimaryKey"_s, u"two.名前順"_s, u"武器 \"表\".PrimaryKey"_s,
+                              u"武器 \"表\".名前順"_s}));
+
+        // A file that already holds tables is not written into.
+        SqliteWriter again;
+        QVERIFY(!again.open(path.toStdString()));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAccessImport)
 #include "test_access_import.moc"
