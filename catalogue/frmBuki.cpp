@@ -72,7 +72,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setToolTip(toolTip);
-    button->setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 

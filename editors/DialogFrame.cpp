@@ -19,6 +19,11 @@ void setUp(QDialog* dialog, const QString& caption, int clientWidthTwips, int ou
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setFixedSize(twipsToPixels(clientWidthTwips),
                          twipsToPixels(outerHeightTwips - kFrameHeightTwips));
+    // The controls inside a frame were placed for a caption that sits on the frame's top line;
+    // Qt's own frames put it above the line, where the first row of controls would touch it.
+    dialog->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.6em; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
 }
 
 void place(QWidget* control, int leftTwips, int topTwips, int widthTwips, int heightTwips) {

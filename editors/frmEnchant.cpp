@@ -57,7 +57,7 @@ frmEnchant::frmEnchant(QWidget* owner)
 
     auto* Frame1 = new QGroupBox(u"戦闘ステータス"_s, this);
     Frame1->setObjectName(u"Frame1"_s);
-    dialogFrame::place(Frame1, 2280, 540, 4200, 1320);
+    dialogFrame::place(Frame1, 2280, 540, 4200, 1440);
     label(Frame1, "lblDamage", u"ダメージ"_s, 150, 345, 1080);
     txtMinDamage = field(Frame1, "txtMinDamage", u"0"_s, 1260, 300, 1200);
     label(Frame1, "lblMaxDamage", u"～"_s, 2520, 345, 240);

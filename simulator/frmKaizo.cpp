@@ -118,7 +118,8 @@ void frmKaizo::buildWindow() {
     auto button = [this](const QString& name, const QString& caption, const QString& tip = {}) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
-        b->setAutoDefault(false);
+        // Enter presses the button that has the focus; elsewhere it presses cmdKaizo.
+        b->setAutoDefault(true);
         b->setToolTip(tip);
         return b;
     };
@@ -160,6 +161,8 @@ void frmKaizo::buildWindow() {
         plan->addWidget(lblKaizo[i] = makeLabel(Frame2, u"lblKaizo"_s + n), i + 1, 0, 1, 2);
         plan->addWidget(lblKaizoNaiyo[i] = makeLabel(Frame2, u"lblKaizoNaiyo"_s + n), i + 1, 2, 1,
                         3);
+        // A long remark is cut at the frame's edge rather than widening the window.
+        lblKaizoNaiyo[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
     plan->setColumnStretch(4, 1);
 
@@ -200,6 +203,9 @@ void frmKaizo::buildWindow() {
 
     // Frame "ステータス": the character's statistics and the combat figures.
     fraSta = group(u"fraSta"_s, u"ステータス"_s);
+    // It takes the width left beside the weapon frame: names have no length limit, and a long
+    // character or bonus set name must not push the window's buttons off the screen.
+    fraSta->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* status = new QGridLayout(fraSta);
     const QString stats[] = {u"Str"_s, u"Int"_s, u"Dex"_s, u"Will"_s, u"Luck"_s};
     for (int i = 0; i < 5; ++i) {
@@ -221,6 +227,8 @@ void frmKaizo::buildWindow() {
     status->addWidget(makeLabel(fraSta, {}, u"最頻値"_s), 4, 2);
     status->addWidget(lblStaSaihin = makeLabel(fraSta, u"lblStaSaihin"_s), 4, 3);
     status->addWidget(lblSelEnchant = makeLabel(fraSta, u"lblSelEnchant"_s), 6, 0, 1, 4);
+    // Room for a statistic with its mark, so the combat captions do not crowd the marks.
+    status->setColumnMinimumWidth(1, twipsToPixels(1500));
     status->setColumnStretch(3, 1);
 
     auto* figures = new QHBoxLayout;
@@ -288,7 +296,8 @@ bool frmKaizo::redraw(qint16 kaisu) {
     if (setBukiStatus(kaisu) && setCombatStatus(kaisu) && setKaizoData(kaisu))
         return true;
     // Figures of the previous step must not pass for those of this one, nor may the list offer
-    // what the previous step offered: blank until the next redraw that works.
+    // what the previous step offered: blank until the next redraw that works. Reset stays at hand
+    // to rebuild step 0 and draw it all again.
     for (QLabel* figure : lblSpec)
         figure->clear();
     for (QLabel* figure : lblCombat)
@@ -297,6 +306,7 @@ bool frmKaizo::redraw(qint16 kaisu) {
         figure->clear();
     m_kaizoModel.clear();
     cmdKaizo->setEnabled(false);
+    cmdReset->setEnabled(true);
     lvwKaizo->setGreyed(true);
     return false;
 }
