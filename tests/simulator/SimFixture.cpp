@@ -1,10 +1,9 @@
 #include "SimFixture.h"
 
 #include "storage/Database.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
-#include <QtTest>
-#include <sqlite3.h>
 
 namespace simfixture {
 
@@ -30,18 +29,13 @@ INSERT INTO KAIZO_MASTER (SEQ, KAIZO_NAME, BUKI_SEQ, KAISU_S, KAISU_E, SORT_NO, 
     (104, '見た目変更', 1, 0, 5, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '外見が変わる'),
     (105, 'バランス調整', 1, 1, 5, 5, 0, 0, 0, 0, 1, 5, 0, 0, 20, 3000, NULL),
     (201, '研ぎ', 2, 0, 4, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 100, NULL),
-    (900, '写し', 9, 0, 9, 1, 10, 20, 10, 20, 10, 40, 0, 20, 0, 0, NULL);
+    (900, '写し', 9, 0, 9, 1, 10, 20, 10, 20, 10, 40, 0, 20, 0, 0, NULL),
+    (902, '削り', 9, 0, 9, 2, -99, -99, -99, -99, -99, -99, -99, -99, -99, -99, NULL);
 INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITICAL, BLANCE,
     TAIKYU, HYOUJI, SORT_NO) VALUES
     (23, '一般品', '一般', 0, 0, 0, 0, 0, 1, 1),
     (30, '名匠の作', '鍛冶', 2, 4, 3, -60, -50, 1, 2);
 )";
-
-void run(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK)
-        qFatal("fixture SQL failed: %s", error);
-}
 
 } // namespace
 
@@ -51,43 +45,14 @@ void openMaster(const QString& path) {
     QFile schema(QStringLiteral(ZELNOA_SCHEMA_SQL));
     if (!schema.open(QIODevice::ReadOnly))
         qFatal("cannot read the schema");
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    run(db, schema.readAll().constData());
-    run(db, kRows);
-    sqlite3_close(db);
+    testsupport::sqlExec(path, schema.readAll().constData());
+    testsupport::sqlExec(path, kRows);
     if (!storage::cnDatabase().open(path))
         qFatal("cannot open the fixture: %s", qPrintable(storage::cnDatabase().lastError()));
 }
 
 void exec(const char* sql) {
-    run(storage::cnDatabase().handle(), sql);
-}
-
-int deltaOf(int index, int figure) {
-    return (index * 7 + figure * 3) % 11 - 5;
-}
-
-void addLargeWeapon(int count) {
-    sqlite3* db = storage::cnDatabase().handle();
-    run(db, "BEGIN");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO KAIZO_MASTER (SEQ, KAIZO_NAME, BUKI_SEQ, KAISU_S, KAISU_E, "
-                       "SORT_NO, MIN_DAMAGE, MAX_DAMAGE, MIN_WOUNDS, MAX_WOUNDS, CRITICAL, "
-                       "BLANCE, RANGE, TAIKYU, EXP, COST) "
-                       "VALUES (?, 'mod', 9, 0, 30000, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
-    for (int i = 0; i < count; ++i) {
-        sqlite3_bind_int(insert, 1, 1000 + i);
-        sqlite3_bind_int(insert, 2, i);
-        for (int f = 0; f < 10; ++f)
-            sqlite3_bind_int(insert, 3 + f, deltaOf(i, f));
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    run(db, "COMMIT");
+    testsupport::sqlExec(storage::cnDatabase().handle(), sql);
 }
 
 } // namespace simfixture

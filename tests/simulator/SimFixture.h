@@ -7,9 +7,10 @@
 // 102 (durability -20), 103 (durability +5, ETC "特殊効果", cost 1000), 104 (no figures, ETC only)
 // at every step and 105 (balance +5, crit +1) from step 1 on. Weapon 2 "短剣" offers five steps
 // of 201 (min damage +1). Weapon 3 "飾り剣" has no modifications. Weapon 4 "長弓" is ranged.
-// Weapon 9 has modification 900, whose deltas equal the weapon's own figures.
-// Performance changes: 23 the ordinary one, 30 "名匠の作" (+2/+4 damage, crit +3, balance -60,
-// durability -50). Ranks: "F" gives the range skill 1/2/3, "1" the attack skill 2/3/4.
+// Weapon 9 has modification 900, whose deltas equal the weapon's own figures, and 902, which
+// takes 99 from every figure. Performance changes: 23 the ordinary one, 30 "名匠の作" (+2/+4
+// damage, crit +3, balance -60, durability -50). Ranks: "F" gives the range skill 1/2/3, "1" the
+// attack skill 2/3/4.
 
 #include <QString>
 
@@ -20,10 +21,5 @@ void openMaster(const QString& path);
 
 // Runs SQL on the program's connection, e.g. to break a table.
 void exec(const char* sql);
-
-// Adds weapon 9 with count modifications offered at every step, SEQs 1000.., whose deltas cycle
-// through small positive and negative values (see deltaOf).
-void addLargeWeapon(int count);
-int deltaOf(int index, int figure);
 
 } // namespace simfixture

@@ -3,17 +3,14 @@
 
 #include "SimFixture.h"
 #include "SimulatorFakes.h"
-#include "app/ReportList.h"
 #include "simulator/WorkTable.h"
 #include "simulator/frmBukiSpec.h"
-#include "simulator/frmKaizo.h"
 #include "support/GuiTestSupport.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -30,12 +27,7 @@ INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITI
     (40, '封印品', '封印', 9, 9, 9, 9, 9, 0, 6);
 )";
 
-enum class Act { Ok, Enter, Cancel, Esc, CloseBox, DoubleClickRow, DoubleClickBelow };
-
-struct Step {
-    int row; // made current first; -1 leaves the preselection
-    Act act;
-};
+const QString kRefused = u"空行やカテゴリ行は選択できません。"_s;
 
 QDialog* openDialog() {
     return qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -45,244 +37,154 @@ ReportList* listOf(QDialog* dialog) {
     return dialog->findChild<ReportList*>(u"lvwSpecList"_s);
 }
 
-QPoint rowPoint(ReportList* list, int row) {
-    return list->visualRect(list->model()->index(row, 0)).center();
-}
-
-void perform(QDialog* dialog, const Step& step) {
-    ReportList* list = listOf(dialog);
-    if (step.row >= 0)
-        list->setCurrentRow(step.row);
-    switch (step.act) {
-    case Act::Ok:
-        dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
-        break;
-    case Act::Enter:
-        QTest::keyClick(list, Qt::Key_Return);
-        break;
-    case Act::Cancel:
-        dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
-        break;
-    case Act::Esc:
-        QTest::keyClick(list, Qt::Key_Escape);
-        break;
-    case Act::CloseBox:
-        dialog->close();
-        break;
-    case Act::DoubleClickRow:
-        doubleClick(list, rowPoint(list, list->currentRow()));
-        break;
-    case Act::DoubleClickBelow:
-        doubleClick(list, QPoint(20, list->viewport()->height() - 5));
-        break;
-    }
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(Step)
 
 class TestBukiSpec : public QObject {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-    void listsEveryShownChange();
-    void choosing_data();
-    void choosing();
-    void nothingToOffer_data();
-    void nothingToOffer();
-    void failuresPassToTheCaller();
-    void weaponPerformanceButton();
-
-private:
-    // Runs the start function with the steps done inside the dialog, in order.
-    qint16 run(const QList<Step>& steps);
-
     QTemporaryDir m_dir;
-    FakeSimulator* m_sim = nullptr;
-    testsupport::RecordingMessageBoxes* m_boxes = nullptr;
-    bool m_shown = false;
-};
+    std::optional<FakeSimulator> m_sim;
+    std::optional<testsupport::RecordingMessageBoxes> m_boxes;
 
-void TestBukiSpec::init() {
-    simfixture::openMaster(m_dir.filePath(u"master.db"_s));
-    simfixture::exec(kMoreChanges);
-    m_sim = new FakeSimulator;
-    m_boxes = new testsupport::RecordingMessageBoxes;
-    m_shown = false;
-}
-
-void TestBukiSpec::cleanup() {
-    delete m_boxes;
-    delete m_sim;
-}
-
-qint16 TestBukiSpec::run(const QList<Step>& steps) {
-    testsupport::whenModal([this, steps] {
-        QDialog* dialog = openDialog();
-        if (!dialog)
-            return;
-        m_shown = true;
-        for (const Step& step : steps) {
-            if (dialog->isVisible())
-                perform(dialog, step);
-        }
-        if (dialog->isVisible()) {
-            QTest::qFail("the dialog stayed open", __FILE__, __LINE__);
-            dialog->reject();
-        }
-    });
-    const qint16 result = frmBukiSpec::intFormStartChange(*m_sim);
-    // When no dialog opened, the action is still queued; let it find none now.
-    QCoreApplication::processEvents();
-    return result;
-}
-
-void TestBukiSpec::listsEveryShownChange() {
-    m_sim->tag = u"30"_s;
-    testsupport::whenModal([this] {
-        QDialog* dialog = openDialog();
-        QVERIFY(dialog);
-        QCOMPARE(dialog->windowTitle(), u"武器性能変化"_s);
-        ReportList* list = listOf(dialog);
-        QCOMPARE(list->toolTip(),
-                 u"ダブルクリックで選択できます。空行やカテゴリ行は選択できません。"_s);
-        const RowListModel& model = *list->rowModel();
-        QStringList headers;
-        for (const ColumnSpec& column : model.columns())
-            headers << column.caption + u':' + QString::number(column.twips);
-        QCOMPARE(headers, QStringList({u"武器名:1400"_s, u"ダメージ:900"_s, u"クリティカル:1100"_s,
-                                       u"バランス:900"_s, u"耐久:600"_s}));
-
-        QStringList rows;
-        for (const ListRow& row : model.rows())
-            rows << row.text + u'|' + row.subItems.join(u',') + u'|' + row.tag + u'|' + row.key;
-        const QStringList expected = {u"○ 一般||選べません|"_s,
-                                      u"  一般品|0～0,0,0,0|23|LIST_23"_s,
-                                      u"  粗悪品|-1～-2,0,0,-5|24|LIST_24"_s,
-                                      u"||選べません|"_s,
-                                      u"○ 鍛冶||選べません|"_s,
-                                      u"  名匠の作|2～4,3,-60,-50|30|LIST_30"_s,
-                                      u"  業物|1～2,1,0,0|31|LIST_31"_s,
-                                      u"||選べません|"_s};
-        QCOMPARE(rows, expected);
-        QCOMPARE(model.row(0).colour, RowColour::ButtonShadow);
-        QCOMPARE(model.row(4).colour, RowColour::ButtonShadow);
-        QCOMPARE(model.row(5).colour, RowColour::Normal);
-        QCOMPARE(list->currentRow(), 5);
-        QCOMPARE(dialog->focusWidget(), list);
-        dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
-    });
-    QCOMPARE(frmBukiSpec::intFormStartChange(*m_sim), qint16(1));
-    QVERIFY(m_sim->calls.isEmpty());
-}
-
-void TestBukiSpec::choosing_data() {
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<QList<Step>>("steps");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QStringList>("applied");
-    QTest::addColumn<int>("refusals"); // "空行やカテゴリ行は選択できません。" shown
-
-    QTest::newRow("OK at once re-applies the change in force")
-        << u"30"_s << QList<Step>{{-1, Act::Ok}} << 0 << QStringList{u"change 30"_s} << 0;
-    QTest::newRow("Enter presses OK")
-        << u"24"_s << QList<Step>{{-1, Act::Enter}} << 0 << QStringList{u"change 24"_s} << 0;
-    QTest::newRow("change in force hidden: first entry")
-        << u"32"_s << QList<Step>{{-1, Act::Ok}} << 0 << QStringList{u"change 23"_s} << 0;
-    QTest::newRow("OK on a category row, then Cancel")
-        << u"23"_s << QList<Step>{{4, Act::Ok}, {-1, Act::Cancel}} << 1 << QStringList{} << 1;
-    QTest::newRow("OK on a blank row, then an entry")
-        << u"23"_s << QList<Step>{{3, Act::Ok}, {7, Act::Ok}, {2, Act::Ok}} << 0
-        << QStringList{u"change 24"_s} << 2;
-    QTest::newRow("Esc") << u"23"_s << QList<Step>{{5, Act::Esc}} << 1 << QStringList{} << 0;
-    QTest::newRow("close box") << u"23"_s << QList<Step>{{5, Act::CloseBox}} << 1 << QStringList{}
-                               << 0;
-    QTest::newRow("double-click on an entry") << u"23"_s << QList<Step>{{6, Act::DoubleClickRow}}
-                                              << 0 << QStringList{u"change 31"_s} << 0;
-    QTest::newRow("double-click on category and blank rows does nothing")
-        << u"23"_s
-        << QList<Step>{{0, Act::DoubleClickRow}, {3, Act::DoubleClickRow}, {-1, Act::Cancel}} << 1
-        << QStringList{} << 0;
-    QTest::newRow("double-click below the rows does nothing")
-        << u"30"_s << QList<Step>{{-1, Act::DoubleClickBelow}, {-1, Act::Cancel}} << 1
-        << QStringList{} << 0;
-}
-
-void TestBukiSpec::choosing() {
-    QFETCH(QString, tag);
-    QFETCH(QList<Step>, steps);
-    QFETCH(int, result);
-    QFETCH(QStringList, applied);
-    QFETCH(int, refusals);
-    m_sim->tag = tag;
-    QCOMPARE(run(steps), qint16(result));
-    QCOMPARE(m_sim->calls, applied);
-    QCOMPARE(m_boxes->shown.size(), refusals);
-    for (const auto& shown : m_boxes->shown) {
-        QCOMPARE(shown.text, u"空行やカテゴリ行は選択できません。"_s);
-        QCOMPARE(shown.icon, ui::Icon::Exclamation);
+    // Runs the start function with the steps played inside the dialog; opened tells whether a
+    // dialog opened.
+    qint16 run(const QString& steps, bool* opened = nullptr) {
+        const auto shown = playInDialog(steps);
+        const qint16 result = frmBukiSpec::intFormStartChange(*m_sim);
+        // When no dialog opened, the steps are still queued; let them find none now.
+        QCoreApplication::processEvents();
+        if (opened)
+            *opened = *shown;
+        return result;
     }
-}
 
-void TestBukiSpec::nothingToOffer_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::newRow("no change at all") << u"DELETE FROM CHANGE_SPEC_MASTER"_s;
-    QTest::newRow("every change hidden") << u"UPDATE CHANGE_SPEC_MASTER SET HYOUJI = 0"_s;
-}
+private slots:
+    void init() {
+        simfixture::openMaster(m_dir.filePath(u"master.db"_s));
+        simfixture::exec(kMoreChanges);
+        m_sim.emplace();
+        m_boxes.emplace();
+    }
+    void cleanup() {
+        m_boxes.reset();
+        m_sim.reset();
+    }
 
-void TestBukiSpec::nothingToOffer() {
-    QFETCH(QString, sql);
-    simfixture::exec(sql.toUtf8().constData());
-    QCOMPARE(run({{-1, Act::Cancel}}), qint16(0));
-    QVERIFY(!m_shown);
-    QVERIFY(m_sim->calls.isEmpty());
-}
+    void listsEveryShownChange() {
+        m_sim->tag = u"30"_s;
+        testsupport::whenModal([] {
+            QDialog* dialog = openDialog();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), u"武器性能変化"_s);
+            ReportList* list = listOf(dialog);
+            QCOMPARE(list->toolTip(),
+                     u"ダブルクリックで選択できます。空行やカテゴリ行は選択できません。"_s);
+            const RowListModel& model = *list->rowModel();
+            QStringList headers;
+            for (const ColumnSpec& column : model.columns())
+                headers << column.caption + u':' + QString::number(column.twips);
+            QCOMPARE(headers,
+                     QStringList({u"武器名:1400"_s, u"ダメージ:900"_s, u"クリティカル:1100"_s,
+                                  u"バランス:900"_s, u"耐久:600"_s}));
+            QStringList rows;
+            for (const ListRow& row : model.rows())
+                rows << row.text + u'|' + row.subItems.join(u',') + u'|' + row.tag + u'|' + row.key;
+            QCOMPARE(rows, QStringList(
+                               {u"○ 一般||選べません|"_s, u"  一般品|0～0,0,0,0|23|LIST_23"_s,
+                                u"  粗悪品|-1～-2,0,0,-5|24|LIST_24"_s, u"||選べません|"_s,
+                                u"○ 鍛冶||選べません|"_s, u"  名匠の作|2～4,3,-60,-50|30|LIST_30"_s,
+                                u"  業物|1～2,1,0,0|31|LIST_31"_s, u"||選べません|"_s}));
+            QCOMPARE(model.row(0).colour, RowColour::ButtonShadow);
+            QCOMPARE(model.row(4).colour, RowColour::ButtonShadow);
+            QCOMPARE(model.row(5).colour, RowColour::Normal);
+            QCOMPARE(list->currentRow(), 5);
+            QCOMPARE(dialog->focusWidget(), list);
+            dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
+        });
+        QCOMPARE(frmBukiSpec::intFormStartChange(*m_sim), qint16(1));
+        QVERIFY(m_sim->calls.isEmpty());
+    }
 
-void TestBukiSpec::failuresPassToTheCaller() {
-    m_sim->changeSucceeds = false;
-    QCOMPARE(run({{-1, Act::Ok}}), qint16(-1));
-    QCOMPARE(m_sim->calls, QStringList{u"change 23"_s});
+    void choosing_data() {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("applied");
+        QTest::addColumn<int>("refusals");
+        const auto row = [](const char* name, const char* tag, const char* steps, int result,
+                            const char* applied, int refusals) {
+            QTest::newRow(name) << QString::fromLatin1(tag) << QString::fromLatin1(steps) << result
+                                << QString::fromLatin1(applied) << refusals;
+        };
+        row("OK at once re-applies the change in force", "30", "cmdOK", 0, "change 30", 0);
+        row("Enter presses OK", "24", "Enter", 0, "change 24", 0);
+        row("change in force hidden: first entry", "32", "cmdOK", 0, "change 23", 0);
+        row("OK on a category row, then Cancel", "23", "@4,cmdOK,cmdCancel", 1, "", 1);
+        row("OK on a blank row, then an entry", "23", "@3,cmdOK,@7,cmdOK,@2,cmdOK", 0, "change 24",
+            2);
+        row("Esc", "23", "@5,Esc", 1, "", 0);
+        row("close box", "23", "@5,close", 1, "", 0);
+        row("double-click on an entry", "23", "dbl6", 0, "change 31", 0);
+        row("double-click on category and blank rows does nothing", "23", "dbl0,dbl3,cmdCancel", 1,
+            "", 0);
+        row("double-click below the rows does nothing", "30", "dbl-,cmdCancel", 1, "", 0);
+    }
+    void choosing() {
+        QFETCH(QString, tag);
+        QFETCH(QString, steps);
+        QFETCH(int, result);
+        QFETCH(QString, applied);
+        QFETCH(int, refusals);
+        m_sim->tag = tag;
+        QCOMPARE(run(steps), qint16(result));
+        QCOMPARE(m_sim->calls, applied.isEmpty() ? QStringList() : QStringList{applied});
+        QCOMPARE(m_boxes->shown.size(), refusals);
+        for (const auto& shown : m_boxes->shown) {
+            QCOMPARE(shown.text, kRefused);
+            QCOMPARE(shown.icon, ui::Icon::Exclamation);
+        }
+    }
 
-    m_shown = false;
-    simfixture::exec("DROP TABLE CHANGE_SPEC_MASTER");
-    QCOMPARE(run({{-1, Act::Ok}}), qint16(-1));
-    QVERIFY(!m_shown);
-    QVERIFY(m_boxes->shown.isEmpty());
-}
+    void nothingToOffer_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("no change at all") << u"DELETE FROM CHANGE_SPEC_MASTER"_s;
+        QTest::newRow("every change hidden") << u"UPDATE CHANGE_SPEC_MASTER SET HYOUJI = 0"_s;
+    }
+    void nothingToOffer() {
+        QFETCH(QString, sql);
+        simfixture::exec(sql.toUtf8().constData());
+        bool opened = true;
+        QCOMPARE(run(u"cmdCancel"_s, &opened), qint16(0));
+        QVERIFY(!opened);
+        QVERIFY(m_sim->calls.isEmpty());
+    }
 
-void TestBukiSpec::weaponPerformanceButton() {
-    QVERIFY(workTable::deleteWork({}));
-    FakeCatalogue catalogue;
-    frmKaizo window(catalogue, nullptr);
-    QVERIFY(window.prepare());
-    auto* list = window.findChild<ReportList*>(u"lvwKaizo"_s);
-    list->setCurrentRow(0); // 攻撃強化: max damage +3, durability -2
-    window.findChild<QPushButton*>(u"cmdKaizo"_s)->click();
-    auto label = [&window](const QString& name) {
-        return window.findChild<QLabel*>(name);
-    };
+    void failuresPassToTheCaller() {
+        m_sim->changeSucceeds = false;
+        QCOMPARE(run(u"cmdOK"_s), qint16(-1));
+        QCOMPARE(m_sim->calls, QStringList{u"change 23"_s});
 
-    testsupport::whenModal([] { perform(openDialog(), {5, Act::Ok}); });
-    window.findChild<QPushButton*>(u"cmdBukiSpec"_s)->click();
-    QVERIFY(m_boxes->shown.isEmpty());
-    QCOMPARE(window.changeSpecTag(), u"30"_s);
-    QCOMPARE(label(u"lblBukiSpecChange"_s)->text(), u"鍛冶 : 名匠の作"_s);
-    QCOMPARE(label(u"lblSpec1"_s)->text(), u"12～27"_s);
-    QCOMPARE(label(u"lblSpec6"_s)->text(), u"0"_s);
-    QCOMPARE(window.simulation().plan(), u"101."_s);
+        simfixture::exec("DROP TABLE CHANGE_SPEC_MASTER");
+        bool opened = true;
+        QCOMPARE(run(u"cmdOK"_s, &opened), qint16(-1));
+        QVERIFY(!opened);
+        QVERIFY(m_boxes->shown.isEmpty());
+    }
 
-    // Cancelling changes nothing; the next opening starts on the change now in force.
-    testsupport::whenModal([] {
-        QCOMPARE(listOf(openDialog())->currentRow(), 5);
-        perform(openDialog(), {0, Act::Cancel});
-    });
-    window.findChild<QPushButton*>(u"cmdBukiSpec"_s)->click();
-    QCOMPARE(window.changeSpecTag(), u"30"_s);
-    QCOMPARE(label(u"lblSpec1"_s)->text(), u"12～27"_s);
-}
+    // The simulator's button opens the real dialog, and the chosen change is recomputed there.
+    void weaponPerformanceButton() {
+        QVERIFY(workTable::deleteWork({}));
+        KaizoWindow w;
+        QVERIFY(w.open());
+        w.apply(0); // 攻撃強化: max damage +3, durability -2
+        playInDialog(u"@5,cmdOK"_s);
+        w.click("cmdBukiSpec");
+        QVERIFY(m_boxes->shown.isEmpty());
+        QCOMPARE(w.win->changeSpecTag(), u"30"_s);
+        QCOMPARE(w.texts({"lblSpec1", "lblSpec6"}), (QStringList{u"12～27"_s, u"0"_s}));
+        QCOMPARE(w.plan(), u"101."_s);
+    }
+};
 
 QTEST_MAIN(TestBukiSpec)
 #include "test_buki_spec.moc"

@@ -1,6 +1,8 @@
 #include "support/GuiTestSupport.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QTest>
 #include <QTimer>
 
 namespace testsupport {
@@ -32,6 +34,17 @@ QStringList RecordingMessageBoxes::texts() const {
 
 void whenModal(std::function<void()> action) {
     QTimer::singleShot(0, QCoreApplication::instance(), std::move(action));
+}
+
+QPoint rowCentre(const QAbstractItemView* view, int row) {
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+void doubleClick(QWidget* target, QPoint pos, Qt::MouseButton button) {
+    QTest::mousePress(target, button, {}, pos);
+    QTest::mouseRelease(target, button, {}, pos);
+    QTest::mouseDClick(target, button, {}, pos);
+    QTest::mouseRelease(target, button, {}, pos);
 }
 
 } // namespace testsupport

@@ -5,8 +5,11 @@
 #include "app/MessageBox.h"
 
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <functional>
+
+class QAbstractItemView;
 
 namespace testsupport {
 
@@ -37,5 +40,10 @@ public:
 // Runs action as soon as a modal loop is spinning (the next event-loop turn), e.g. to press a
 // dialog's buttons while exec() waits.
 void whenModal(std::function<void()> action);
+
+// The centre of a list row, where a user clicks it.
+QPoint rowCentre(const QAbstractItemView* view, int row);
+// A double click as a user makes it: Qt sends no press for the second click.
+void doubleClick(QWidget* target, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
 
 } // namespace testsupport
