@@ -1,7 +1,9 @@
 #!/bin/sh
 # Builds the benchmarks in Release, generates the synthetic master once, runs every benchmark with
-# repetitions and prints each median with its ratio to raw sqlite3.
-#   sh bench/run.sh [extra Google Benchmark options, e.g. --benchmark_filter=BukiList]
+# repetitions and prints each median with its ratio to raw sqlite3; then the Access import, the
+# large settings file against its budget and the program's resident memory (bench/rss.sh).
+#   sh bench/run.sh [extra Google Benchmark options for the statements, e.g.
+#                    --benchmark_filter=BukiList]
 # The build folder is build-bench/ beside the sources (ZELNOA_BENCH_BUILD_DIR overrides it).
 set -eu
 
@@ -10,7 +12,8 @@ build="${ZELNOA_BENCH_BUILD_DIR:-$root/build-bench}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELNOA_BUILD_BENCH=ON \
     -DZELNOA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target zelnoa-bench zelnoa-genmaster
+cmake --build "$build" --target zelnoa-bench zelnoa-genmaster zelnoa-bench-import \
+    zelnoa-bench-settings
 if [ ! -x "$build/bench/zelnoa-bench" ]; then
     echo "run.sh: Google Benchmark is missing (apt-get install libbenchmark-dev)" >&2
     exit 1
@@ -48,3 +51,30 @@ awk -F, '
         }
     }' "$results"
 echo "(medians of 9 repetitions; all figures in $results)"
+
+# Figures without a raw counterpart: medians in milliseconds, the settings file against its budget.
+medians() {
+    "$1" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+        --benchmark_format=csv 2>/dev/null | awk -F, -v budget="$2" '
+        $1 ~ /_median"$/ {
+            name = $1
+            gsub(/"/, "", name)
+            sub(/_median$/, "", name)
+            ms = $3
+            if ($5 == "us") ms /= 1000
+            if ($5 == "ns") ms /= 1000000
+            if (budget > 0)
+                printf "%-20s %10.2f ms   budget %d ms %s\n", name, ms, budget,
+                    ms < budget ? "(met)" : "(MISSED)"
+            else
+                printf "%-20s %10.2f ms\n", name, ms
+        }'
+}
+echo
+echo "Access import (medians of 5):"
+medians "$build/bench/zelnoa-bench-import" 0
+echo
+echo "Settings file, 1,000 profiles, 1,000 bonus sets, plans for 2,000 weapons (medians of 5):"
+medians "$build/bench/zelnoa-bench-settings" 100
+echo
+ZELNOA_BENCH_BUILD_DIR="$build" sh "$root/bench/rss.sh"

@@ -147,7 +147,12 @@ bool joinsTexts(const std::vector<Token>& tokens, size_t plus) {
 }
 
 void appendSingleQuoted(std::string& out, std::string_view doubleQuoted) {
-    const bool closed = doubleQuoted.size() >= 2 && doubleQuoted.back() == '"';
+    // The marks at its end close it only when they are odd in number: "" inside is a quote.
+    size_t endMarks = 0;
+    while (endMarks + 1 < doubleQuoted.size() &&
+           doubleQuoted[doubleQuoted.size() - 1 - endMarks] == '"')
+        ++endMarks;
+    const bool closed = endMarks % 2 == 1;
     const std::string_view inner = doubleQuoted.substr(1, doubleQuoted.size() - (closed ? 2 : 1));
     out += '\'';
     for (size_t i = 0; i < inner.size(); ++i) {
@@ -208,6 +213,9 @@ std::string translateJetSql(std::string_view jetText) {
     out.reserve(jetText.size() + 16);
     for (size_t i = 0; i < end; ++i) {
         const Token& t = tokens[i];
+        // Two literals written together ("a"'b') would read as one once both are single-quoted.
+        if (t.kind == Kind::Text && i > 0 && tokens[i - 1].kind == Kind::Text)
+            out += ' ';
         if (t.doubleQuoted)
             appendSingleQuoted(out, t.text);
         else if (t.cstr)

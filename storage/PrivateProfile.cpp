@@ -93,10 +93,21 @@ bool hasLineBreakOrNul(QByteArrayView text) {
     return false;
 }
 
+// A name ending in the lead byte of a double-byte character would take the "]" written after it
+// as its second byte, and the header would no longer read as one.
+bool endsInLoneLeadByte(QByteArrayView text) {
+    if (text.isEmpty())
+        return false;
+    qsizetype last = 0;
+    while (last + charLength(text, last) < text.size())
+        last += charLength(text, last);
+    return last == text.size() - 1 && isCp932LeadByte(uchar(text[last]));
+}
+
 bool canWrite(QByteArrayView section, QByteArrayView key, QByteArrayView value) {
     return !section.isEmpty() && !hasLineBreakOrNul(section) && findChar(section, ']') < 0 &&
-           !key.isEmpty() && !hasLineBreakOrNul(key) && !key.contains('=') && key[0] != '[' &&
-           !hasLineBreakOrNul(value);
+           !endsInLoneLeadByte(section) && !key.isEmpty() && !hasLineBreakOrNul(key) &&
+           !key.contains('=') && key[0] != '[' && !hasLineBreakOrNul(value);
 }
 
 // One line of a text: its bytes run from start to end, its line ending up to next; equals is
@@ -134,16 +145,6 @@ QByteArrayView valueOf(QByteArrayView text, const LineSpan& line) {
 
 bool endsWithLineBreak(const QByteArray& text) {
     return text.endsWith('\r') || text.endsWith('\n');
-}
-
-// text with the bytes from..to replaced by insert.
-QByteArray splice(QByteArrayView text, qsizetype from, qsizetype to, QByteArrayView insert) {
-    QByteArray out;
-    out.reserve(text.size() - (to - from) + insert.size());
-    out += text.first(from);
-    out += insert;
-    out += text.sliced(to);
-    return out;
 }
 
 QByteArray keyLineText(QByteArrayView key, QByteArrayView value) {
@@ -187,19 +188,35 @@ PrivateProfile::PrivateProfile(QByteArray bytes)
         m_sections.back().body = part(bodyStart, text.size());
 }
 
+void PrivateProfile::Section::index() const {
+    if (indexed)
+        return;
+    indexed = true;
+    const QByteArrayView text(body);
+    for (qsizetype start = 0; start < text.size();) {
+        const LineSpan line = lineAt(text, start);
+        if (line.equals >= 0) {
+            const QByteArray folded = fold(keyOf(text, line));
+            if (!keyLines.contains(folded))
+                keyLines.insert(folded, qsizetype(lines.size()));
+            afterLastKey = qsizetype(lines.size()) + 1;
+        }
+        lines.push_back(QByteArray::fromRawData(body.constData() + start, line.next - start));
+        start = line.next;
+    }
+}
+
 QByteArray PrivateProfile::value(QByteArrayView section, QByteArrayView key) const {
     const auto found = m_firstSection.constFind(fold(trimmed(section)));
     if (found == m_firstSection.cend())
         return {};
-    const QByteArray foldedKey = fold(trimmed(key));
-    const QByteArrayView body(m_sections[size_t(*found)].body);
-    for (qsizetype start = 0; start < body.size();) {
-        const LineSpan line = lineAt(body, start);
-        if (line.equals >= 0 && equalsFolded(keyOf(body, line), foldedKey))
-            return valueOf(body, line).toByteArray();
-        start = line.next;
-    }
-    return {};
+    const Section& target = m_sections[size_t(*found)];
+    target.index();
+    const auto at = target.keyLines.constFind(fold(trimmed(key)));
+    if (at == target.keyLines.cend())
+        return {};
+    const QByteArrayView line(target.lines[size_t(*at)]);
+    return valueOf(line, lineAt(line, 0)).toByteArray();
 }
 
 bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value) {
@@ -211,11 +228,16 @@ bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteA
     const QByteArray folded = fold(sectionName);
     const auto found = m_firstSection.constFind(folded);
     if (found == m_firstSection.cend()) {
-        QByteArray& last = m_sections.empty()                 ? m_unreachable
-                           : m_sections.back().body.isEmpty() ? m_sections.back().header
-                                                              : m_sections.back().body;
-        if (!last.isEmpty() && !endsWithLineBreak(last))
-            last += "\r\n";
+        QByteArray* last = &m_unreachable;
+        if (!m_sections.empty()) {
+            Section& previous = m_sections.back();
+            if (previous.indexed)
+                last = previous.lines.empty() ? &previous.header : &previous.lines.back();
+            else
+                last = previous.body.isEmpty() ? &previous.header : &previous.body;
+        }
+        if (!last->isEmpty() && !endsWithLineBreak(*last))
+            *last += "\r\n";
         m_firstSection.insert(folded, qsizetype(m_sections.size()));
         m_sections.push_back(
             {'[' + sectionName.toByteArray() + "]\r\n", keyLineText(keyName, value)});
@@ -223,42 +245,51 @@ bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteA
     }
 
     Section& target = m_sections[size_t(*found)];
-    const QByteArrayView body(target.body);
+    target.index();
     const QByteArray foldedKey = fold(keyName);
-    qsizetype insertAt = 0;
-    for (qsizetype start = 0; start < body.size();) {
-        const LineSpan line = lineAt(body, start);
-        if (line.equals >= 0) {
-            const QByteArrayView spelling = keyOf(body, line);
-            if (equalsFolded(spelling, foldedKey)) {
-                // The key keeps its spelling as it stands in the file.
-                target.body = splice(body, start, line.next, keyLineText(spelling, value));
-                return true;
-            }
-            insertAt = line.next;
-        }
-        start = line.next;
+    const auto at = target.keyLines.constFind(foldedKey);
+    if (at != target.keyLines.cend()) {
+        QByteArray& line = target.lines[size_t(*at)];
+        const QByteArrayView old(line);
+        // The key keeps its spelling as it stands in the file.
+        line = keyLineText(keyOf(old, lineAt(old, 0)), value);
+        return true;
     }
-    // A line without an ending can only be the last of the file; the new line needs one before.
-    QByteArray line = keyLineText(keyName, value);
-    if (insertAt == 0 && !target.header.isEmpty() && !endsWithLineBreak(target.header))
-        target.header += "\r\n";
-    else if (insertAt > 0 && body[insertAt - 1] != '\r' && body[insertAt - 1] != '\n')
-        line.prepend("\r\n");
-    target.body = splice(body, insertAt, insertAt, line);
+    // The new line goes after the last key line; only non-key lines follow it, so no noted key
+    // moves. A line without an ending can only be the last of the file; it gets one first.
+    const qsizetype insertAt = target.afterLastKey;
+    QByteArray& before = insertAt == 0 ? target.header : target.lines[size_t(insertAt - 1)];
+    if (!before.isEmpty() && !endsWithLineBreak(before))
+        before += "\r\n";
+    target.lines.insert(target.lines.begin() + insertAt, keyLineText(keyName, value));
+    target.keyLines.insert(foldedKey, insertAt);
+    target.afterLastKey = insertAt + 1;
     return true;
 }
 
 QByteArray PrivateProfile::bytes() const {
+    const auto bodySize = [](const Section& section) {
+        if (!section.indexed)
+            return section.body.size();
+        qsizetype size = 0;
+        for (const QByteArray& line : section.lines)
+            size += line.size();
+        return size;
+    };
     qsizetype size = m_unreachable.size();
     for (const Section& section : m_sections)
-        size += section.header.size() + section.body.size();
+        size += section.header.size() + bodySize(section);
     QByteArray out;
     out.reserve(size);
     out += m_unreachable;
     for (const Section& section : m_sections) {
         out += section.header;
-        out += section.body;
+        if (!section.indexed) {
+            out += section.body;
+            continue;
+        }
+        for (const QByteArray& line : section.lines)
+            out += line;
     }
     return out;
 }

@@ -187,7 +187,7 @@ private slots:
         const QByteArray whole = testsupport::readBytes(fixturePath());
         QByteArray garbage = whole.left(4096);
         for (int i = 4096; i < whole.size(); ++i)
-            garbage += static_cast<char>((i * 7919) >> 3);
+            garbage += static_cast<char>((unsigned(i) * 7919u) >> 3);
         QTest::newRow("first page only") << whole.left(4096);
         QTest::newRow("catalogue cut off") << whole.left(65536);
         QTest::newRow("table definition cut off") << whole.left(73728);

@@ -1,0 +1,323 @@
+// Saving the settings file when the disk refuses: every step of the replacement failing through
+// the file-system seam, then for real as an unprivileged user in a read-only folder and on a full
+// disk. Whatever fails, the old file stays byte for byte, nothing is left beside it, and the user
+// reads "設定ファイルの保存に失敗しました。", both at shutdown and when a plan is saved.
+//
+// The real cases run this executable again (--child) under setpriv or in a private mount
+// namespace with a small tmpfs; the child saves and prints what it saw, the parent judges.
+
+#include "app/RowListModel.h"
+#include "app/modMain.h"
+#include "catalogue/CatalogueAccess.h"
+#include "catalogue/SideLists.h"
+#include "simulator/ClipboardText.h"
+#include "simulator/SimulatorAccess.h"
+#include "simulator/frmSaveDialog.h"
+#include "storage/Cp932.h"
+#include "storage/SettingsFile.h"
+#include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using testsupport::readBytes;
+
+namespace {
+
+const QString kSaveFailed = u"設定ファイルの保存に失敗しました。"_s;
+const QString kIni = u"zelnoa.ini"_s;
+const QString kFiller = u"filler"_s;
+
+// A hand-edited file: a comment, mixed line endings, a hand-written key the program never
+// writes. Any change to it would show.
+const QByteArray kOldFile = storage::cp932Encode(
+    u"; 手で書いた注記\r\n[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=1\nEnchantCount=1\r\n"
+    "[PROFILE1]\r\nName=ゾロ\r\nStr=120\r\nInt=35\r\nDex=80\r\nWill=40\r\nLuck=12\r\n"
+    "Attack=Ｆ\r\nRange=練習\r\n[ENCHANT1]\r\nName=強化～\r\nMinDamage=2\r\nAttack=手書き\r\n"
+    "[WEAPON1]\r\nCount=1\r\nName1=A式\r\nSpec1=s1\r\nDate1=d1\r\nData1=23 101.\r\n"_s);
+
+enum class Fault { CreateTemp, ShortWrite, DiskFull, SetMode, Flush, Close, Rename };
+
+// The real file system with one step of every replacement failing as the system call would.
+class RefusingFileSystem : public storage::FileSystem {
+public:
+    explicit RefusingFileSystem(Fault fault)
+        : m_fault(fault) {}
+
+    int createNew(const QByteArray& path) override {
+        return refuse(Fault::CreateTemp, EACCES) ? -1 : FileSystem::createNew(path);
+    }
+    qint64 write(int fd, const char* data, qint64 size) override {
+        // A short write: part of the bytes reach the disk, then it is full.
+        if (m_fault == Fault::ShortWrite && !m_partWritten && size > 1) {
+            m_partWritten = true;
+            return FileSystem::write(fd, data, size / 3);
+        }
+        if (refuse(Fault::ShortWrite, ENOSPC) || refuse(Fault::DiskFull, ENOSPC))
+            return -1;
+        return FileSystem::write(fd, data, size);
+    }
+    bool setMode(int fd, mode_t mode) override {
+        return !refuse(Fault::SetMode, EPERM) && FileSystem::setMode(fd, mode);
+    }
+    bool sync(int fd) override { return !refuse(Fault::Flush, EIO) && FileSystem::sync(fd); }
+    bool close(int fd) override { return FileSystem::close(fd) && !refuse(Fault::Close, EIO); }
+    bool rename(const QByteArray& from, const QByteArray& to) override {
+        return !refuse(Fault::Rename, EACCES) && FileSystem::rename(from, to);
+    }
+
+private:
+    bool refuse(Fault fault, int error) {
+        if (m_fault != fault)
+            return false;
+        errno = error;
+        return true;
+    }
+    Fault m_fault;
+    bool m_partWritten = false;
+};
+
+class FakeCatalogue : public CatalogueAccess {
+public:
+    qint16 selectedWeaponSeq() const override { return 1; }
+    QString selectedWeaponName() const override { return u"ロングソード"_s; }
+    RowListModel& profileList() override { return profiles; }
+    int profileCurrentRow() const override { return -1; }
+    bool profileCurrentSelected() const override { return false; }
+    RowListModel& enchantList() override { return enchants; }
+    int enchantCurrentRow() const override { return -1; }
+    bool enchantCurrentSelected() const override { return false; }
+    void selectEnchantRow(int) override {}
+
+    RowListModel profiles;
+    RowListModel enchants;
+};
+
+// Only what the save dialog asks of the simulator in save mode.
+class FakeSimulator : public SimulatorAccess {
+public:
+    QWidget* window() override { return nullptr; }
+    CatalogueAccess& catalogue() override { return m_catalogue; }
+    bool setChangeSpace(qint16) override { return true; }
+    bool ResetState(bool) override { return true; }
+    bool setStateRecovery(const QString&) override { return true; }
+    bool insertStatus() override { return true; }
+    bool setCombatStatus(qint16) override { return true; }
+    QString combatTypeTag() const override { return u"1"_s; }
+    QString combatTypeCaption() const override { return u"アタック"_s; }
+    QString attackRank() const override { return {}; }
+    void setAttackRank(const QString&) override {}
+    QString changeSpecTag() const override { return u"23"_s; }
+
+private:
+    FakeCatalogue m_catalogue;
+};
+
+enum class Save { Shutdown, Plan };
+
+// Runs one save the way the user causes it and returns the messages shown.
+QStringList save(Save what) {
+    testsupport::RecordingMessageBoxes boxes;
+    if (what == Save::Shutdown) {
+        // Both side lists loaded from the file and changed, as before a shutdown that saves.
+        RowListModel profiles;
+        RowListModel enchants;
+        profiles.setColumns(sideLists::profileColumns());
+        enchants.setColumns(sideLists::enchantColumns());
+        sideLists::setProfileList(profiles, enchants);
+        profiles.setCell(0, 1, u"121"_s);
+        ListRow added;
+        added.text = u"新しい強化"_s;
+        enchants.append(added);
+        modMain::endApp(nullptr, profiles, true, enchants, true);
+    } else {
+        FakeSimulator sim;
+        testsupport::whenModal([] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+        });
+        frmSaveDialog::intFormStartSave(sim, u"23 101.102."_s,
+                                        u"10～23 クリティカル10 バランス50 耐久13"_s, u"45"_s);
+    }
+    return boxes.texts();
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Fills the file system of dir until it refuses another byte.
+bool fillDisk(const QString& dir) {
+    QFile filler(QDir(dir).filePath(kFiller));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    // The last bytes of a page that a block no longer fitted in.
+    while (filler.write("x", 1) == 1) {
+    }
+    return true;
+}
+
+// The child's half of a real fault: save in dir and print what happened, one fact per line.
+int runChild(const QString& scenario, const QString& dir, bool full) {
+    const QString path = QDir(dir).filePath(kIni);
+    if (full) {
+        testsupport::writeBytes(path, kOldFile);
+        if (!fillDisk(dir)) {
+            std::puts("cannot fill the disk");
+            return 2;
+        }
+    }
+    storage::SettingsFile settings(path);
+    storage::setCurrentSettingsFile(&settings);
+    const QByteArray before = readBytes(path);
+    const QStringList messages = save(scenario == u"plan"_s ? Save::Plan : Save::Shutdown);
+    storage::setCurrentSettingsFile(nullptr);
+    for (const QString& text : messages)
+        std::printf("message: %s\n", qPrintable(text));
+    std::printf("file: %s\n",
+                readBytes(path) == before && before == kOldFile ? "unchanged" : "changed");
+    QStringList left = filesIn(dir);
+    left.removeAll(kFiller);
+    std::printf("left: %s\n", qPrintable(left.join(u' ')));
+    return 0;
+}
+
+} // namespace
+
+class TestSettingsFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void everyStepFailing_data();
+    void everyStepFailing();
+    void realFaults_data();
+    void realFaults();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestSettingsFaults::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(kIni);
+    testsupport::writeBytes(m_path, kOldFile);
+}
+
+void TestSettingsFaults::cleanup() {
+    storage::setCurrentSettingsFile(nullptr);
+}
+
+void TestSettingsFaults::everyStepFailing_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<Save>("what");
+    const std::pair<const char*, Fault> faults[] = {{"temporary file refused", Fault::CreateTemp},
+                                                    {"short write", Fault::ShortWrite},
+                                                    {"disk full", Fault::DiskFull},
+                                                    {"permissions refused", Fault::SetMode},
+                                                    {"flush failed", Fault::Flush},
+                                                    {"close failed", Fault::Close},
+                                                    {"rename refused", Fault::Rename}};
+    for (const auto& [name, fault] : faults) {
+        QTest::addRow("shutdown, %s", name) << fault << Save::Shutdown;
+        QTest::addRow("plan save, %s", name) << fault << Save::Plan;
+    }
+}
+
+void TestSettingsFaults::everyStepFailing() {
+    QFETCH(Fault, fault);
+    QFETCH(Save, what);
+    RefusingFileSystem fileSystem(fault);
+    storage::SettingsFile settings(m_path, fileSystem);
+    storage::setCurrentSettingsFile(&settings);
+
+    QCOMPARE(save(what), QStringList{kSaveFailed});
+    QCOMPARE(readBytes(m_path), kOldFile);
+    QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
+
+    // Nothing of the failed save lingers: the next read is the file as it is on disk.
+    QCOMPARE(settings.value(u"PROFILE1"_s, u"Str"_s), u"120"_s);
+    QCOMPARE(settings.value(u"SYSTEM"_s, u"EnchantCount"_s), u"1"_s);
+    QCOMPARE(settings.value(u"WEAPON1"_s, u"Count"_s), u"1"_s);
+}
+
+void TestSettingsFaults::realFaults_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("full");
+    QTest::newRow("read-only folder, shutdown") << u"shutdown"_s << false;
+    QTest::newRow("read-only folder, plan save") << u"plan"_s << false;
+    QTest::newRow("full disk, shutdown") << u"shutdown"_s << true;
+    QTest::newRow("full disk, plan save") << u"plan"_s << true;
+}
+
+void TestSettingsFaults::realFaults() {
+    QFETCH(QString, scenario);
+    QFETCH(bool, full);
+    const QString self = QCoreApplication::applicationFilePath();
+    const bool root = geteuid() == 0;
+    QProcess child;
+    if (full) {
+        // A private mount namespace: the small file system vanishes with the child.
+        if (!root || QStandardPaths::findExecutable(u"unshare"_s).isEmpty())
+            QSKIP("a full disk of its own needs root and unshare");
+        QFile::remove(m_path);
+        child.start(u"unshare"_s,
+                    {u"--mount"_s, u"--propagation"_s, u"private"_s, u"sh"_s, u"-c"_s,
+                     u"mount -t tmpfs -o size=256k zelnoa-full \"$0\" && exec \"$1\" --child "
+                     "\"$2\" \"$0\" full"_s,
+                     m_dir->path(), self, scenario});
+    } else {
+        // The folder is the user's to read but not to write: an unprivileged user sees it so.
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadOther |
+                                                 QFile::ExeOther | QFile::ReadGroup |
+                                                 QFile::ExeGroup);
+        QStringList command = {self, u"--child"_s, scenario, m_dir->path()};
+        if (root) {
+            if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+                QSKIP("an unprivileged user needs setpriv");
+            command =
+                QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + command;
+            child.start(u"setpriv"_s, command);
+        } else {
+            QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+            child.start(self, command.mid(1));
+        }
+    }
+    QVERIFY(child.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             qPrintable(output + errors));
+    QCOMPARE(output, u"message: "_s + kSaveFailed + u"\nfile: unchanged\nleft: "_s + kIni + u'\n');
+    if (!full) {
+        QCOMPARE(readBytes(m_path), kOldFile);
+        QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
+    }
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc >= 4 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                        argc == 5 && qstrcmp(argv[4], "full") == 0);
+    TestSettingsFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_settings_faults.moc"
