@@ -32,11 +32,18 @@ public:
 
 private:
     // A section is kept as the bytes of its header line and of the lines after it, line endings
-    // included. Until a section changes, both point into m_original, so loading a large file
-    // copies nothing and only the sections that are read are ever scanned.
+    // included. Both point into m_original, so loading a large file copies nothing and only the
+    // sections that are read are ever scanned. The first look into a section splits its body into
+    // lines and notes where its keys stand; from then on the lines hold the section, and reading
+    // or writing one of thousands of keys costs no more than one of a few.
     struct Section {
         QByteArray header;
         QByteArray body;
+        mutable bool indexed = false;
+        mutable std::vector<QByteArray> lines;
+        mutable QHash<QByteArray, qsizetype> keyLines; // folded key -> its first line
+        mutable qsizetype afterLastKey = 0;            // the line after the last key line
+        void index() const;
     };
 
     QByteArray m_original;
