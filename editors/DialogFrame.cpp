@@ -1,8 +1,11 @@
 #include "editors/DialogFrame.h"
 
 #include "app/Twips.h"
+#include "editors/EntryFields.h"
 
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 
 namespace dialogFrame {
@@ -29,6 +32,24 @@ void setUp(QDialog* dialog, const QString& caption, int clientWidthTwips, int ou
 void place(QWidget* control, int leftTwips, int topTwips, int widthTwips, int heightTwips) {
     control->setGeometry(twipsToPixels(leftTwips), twipsToPixels(topTwips),
                          twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+}
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int leftTwips,
+                 int topTwips, int widthTwips) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1StringView(name));
+    place(label, leftTwips, topTwips, widthTwips, 255);
+    return label;
+}
+
+QLineEdit* addField(EntryFields& entry, QWidget* parent, const char* name, const QString& text,
+                    int leftTwips, int topTwips, int widthTwips) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1StringView(name));
+    EntryFields::setText(field, text);
+    place(field, leftTwips, topTwips, widthTwips, 285);
+    entry.add(field);
+    return field;
 }
 
 void greyOut(QWidget* control) {

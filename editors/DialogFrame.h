@@ -5,7 +5,10 @@
 
 #include <QString>
 
+class EntryFields;
 class QDialog;
+class QLabel;
+class QLineEdit;
 class QWidget;
 
 namespace dialogFrame {
@@ -14,6 +17,12 @@ namespace dialogFrame {
 // that less the caption bar and borders. A dialog with an owner opens centred on it.
 void setUp(QDialog* dialog, const QString& caption, int clientWidthTwips, int outerHeightTwips);
 void place(QWidget* control, int leftTwips, int topTwips, int widthTwips, int heightTwips);
+// A named caption label, one text line high.
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int leftTwips,
+                 int topTwips, int widthTwips);
+// A named entry field with its initial text, given the editors' Enter and focus behaviour.
+QLineEdit* addField(EntryFields& entry, QWidget* parent, const char* name, const QString& text,
+                    int leftTwips, int topTwips, int widthTwips);
 // Disabled, with the button face as background.
 void greyOut(QWidget* control);
 

@@ -49,21 +49,10 @@ frmProfile::frmProfile(QWidget* owner)
     : QDialog(owner)
     , m_entry(new EntryFields(this)) {
     setObjectName(u"frmProfile"_s);
-    const auto label = [](QWidget* parent, const char* name, const QString& text, int left, int top,
-                          int width) {
-        auto* l = new QLabel(text, parent);
-        l->setObjectName(QLatin1StringView(name));
-        dialogFrame::place(l, left, top, width, 255);
-        return l;
-    };
+    const auto label = dialogFrame::addLabel;
     const auto field = [this](QWidget* parent, const char* name, const QString& text, int left,
                               int top, int width) {
-        auto* f = new QLineEdit(parent);
-        f->setObjectName(QLatin1StringView(name));
-        EntryFields::setText(f, text);
-        dialogFrame::place(f, left, top, width, 285);
-        m_entry->add(f);
-        return f;
+        return dialogFrame::addField(*m_entry, parent, name, text, left, top, width);
     };
     const auto list = [this](QWidget* parent, const char* name, int left, int top, int width) {
         auto* c = new QComboBox(parent);

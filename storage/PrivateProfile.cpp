@@ -54,23 +54,6 @@ QByteArray fold(QByteArrayView name) {
     return folded;
 }
 
-bool equalsFolded(QByteArrayView name, QByteArrayView folded) {
-    if (name.size() != folded.size())
-        return false;
-    for (qsizetype i = 0; i < name.size();) {
-        if (charLength(name, i) == 2) {
-            if (name[i] != folded[i] || name[i + 1] != folded[i + 1])
-                return false;
-            i += 2;
-        } else {
-            if (upper(name[i]) != folded[i])
-                return false;
-            ++i;
-        }
-    }
-    return true;
-}
-
 // A header is "[" (blanks before it allowed) up to the first real "]"; the rest of the line
 // does not count.
 bool readHeader(QByteArrayView text, QByteArrayView& name) {
