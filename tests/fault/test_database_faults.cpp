@@ -6,19 +6,15 @@
 // is gone the same window works as before.
 
 #include "SimFixture.h"
-#include "app/ReportList.h"
-#include "app/RowListModel.h"
-#include "catalogue/CatalogueAccess.h"
+#include "SimulatorFakes.h"
 #include "simulator/PlanString.h"
 #include "simulator/WorkTable.h"
 #include "simulator/frmKaizo.h"
 #include "storage/Database.h"
 #include "support/GuiTestSupport.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -34,34 +30,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kDatabaseFailed = u"データベースの処理に失敗しました。"_s;
-
-class FakeCatalogue : public CatalogueAccess {
-public:
-    FakeCatalogue() {
-        ListRow fixed;
-        fixed.text = u"使用なし"_s;
-        fixed.key = u"消せません"_s;
-        enchants.append(fixed);
-        ListRow hero;
-        const QStringList cells = {u"勇者"_s, u"35"_s, u"20"_s, u"45"_s,
-                                   u"30"_s,   u"10"_s, u"1"_s,  u"F"_s};
-        for (int i = 0; i < cells.size(); ++i)
-            hero.setCell(i, cells[i]);
-        profiles.append(hero);
-    }
-    qint16 selectedWeaponSeq() const override { return 1; }
-    QString selectedWeaponName() const override { return u"ロングソード"_s; }
-    RowListModel& profileList() override { return profiles; }
-    int profileCurrentRow() const override { return 0; }
-    bool profileCurrentSelected() const override { return true; }
-    RowListModel& enchantList() override { return enchants; }
-    int enchantCurrentRow() const override { return 0; }
-    bool enchantCurrentSelected() const override { return true; }
-    void selectEnchantRow(int) override {}
-
-    RowListModel profiles;
-    RowListModel enchants;
-};
 
 // Every figure and step the window shows, by object name.
 using Shown = QMap<QString, QString>;
@@ -118,9 +86,6 @@ private slots:
 
 private:
     Shown shown() const;
-    QPushButton* button(const char* name) const {
-        return m_win->findChild<QPushButton*>(QString::fromLatin1(name));
-    }
     void run(Command command);
     void checkOutcome(const Shown& before, const QList<Shown>& reference);
     Fault lockedByAnotherProcess();
@@ -130,8 +95,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_master;
-    FakeCatalogue* m_catalogue = nullptr;
-    frmKaizo* m_win = nullptr;
+    KaizoWindow m_kaizo;
     testsupport::RecordingMessageBoxes* m_boxes = nullptr;
     std::unique_ptr<QProcess> m_locker;
 };
@@ -141,18 +105,16 @@ void TestDatabaseFaults::init() {
     m_master = m_dir->filePath(u"master.db"_s);
     simfixture::openMaster(m_master);
     QVERIFY(workTable::deleteWork({}));
-    m_catalogue = new FakeCatalogue;
     m_boxes = new testsupport::RecordingMessageBoxes;
-    m_win = new frmKaizo(*m_catalogue, nullptr);
-    QVERIFY(m_win->prepare());
-    m_win->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_win));
+    // A profile, so that the combat figures are drawn too.
+    m_kaizo.catalogue.addProfile(
+        {u"勇者"_s, u"35"_s, u"20"_s, u"45"_s, u"30"_s, u"10"_s, u"1"_s, u"F"_s});
+    QVERIFY(m_kaizo.open());
 }
 
 void TestDatabaseFaults::cleanup() {
-    delete m_win;
-    m_win = nullptr;
-    delete m_catalogue;
+    m_kaizo.win.reset();
+    m_kaizo.catalogue.profiles.clear();
     delete m_boxes;
     storage::cnDatabase().close();
     m_locker.reset();
@@ -161,29 +123,24 @@ void TestDatabaseFaults::cleanup() {
 
 Shown TestDatabaseFaults::shown() const {
     Shown result;
-    for (const QLabel* label : m_win->findChildren<QLabel*>()) {
+    for (const QLabel* label : m_kaizo.win->findChildren<QLabel*>()) {
         if (label->objectName().startsWith(u"lbl"_s))
             result.insert(label->objectName(), label->text());
     }
-    result.insert(u"fraBukiSpac"_s, m_win->findChild<QGroupBox*>(u"fraBukiSpac"_s)->title());
+    result.insert(u"fraBukiSpac"_s, m_kaizo.frame());
     return result;
 }
 
 void TestDatabaseFaults::run(Command command) {
     switch (command) {
-    case Command::Apply: {
-        // The first modification offered, as a click on its row and the button.
-        auto* list = m_win->findChild<ReportList*>(u"lvwKaizo"_s);
-        const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
-        button("cmdKaizo")->click();
+    case Command::Apply:
+        m_kaizo.apply(0);
         break;
-    }
     case Command::Undo:
-        button("cmdBack")->click();
+        m_kaizo.click("cmdBack");
         break;
     case Command::Reset:
-        button("cmdReset")->click();
+        m_kaizo.click("cmdReset");
         break;
     }
 }
@@ -193,7 +150,7 @@ void TestDatabaseFaults::run(Command command) {
 // step. Either way the rest of the window stays as it was.
 void TestDatabaseFaults::checkOutcome(const Shown& before, const QList<Shown>& reference) {
     const Shown now = shown();
-    const qsizetype steps = planString::items(m_win->simulation().plan()).size();
+    const qsizetype steps = planString::items(m_kaizo.plan()).size();
     QVERIFY(steps < reference.size());
     if (m_boxes->shown.isEmpty()) {
         QCOMPARE(now, reference[steps]);
@@ -214,7 +171,7 @@ void TestDatabaseFaults::checkOutcome(const Shown& before, const QList<Shown>& r
         else
             QCOMPARE(it.value(), before.value(it.key()));
     }
-    QCOMPARE(m_win->findChild<ReportList*>(u"lvwKaizo"_s)->model()->rowCount(), 0);
+    QCOMPARE(m_kaizo.list()->model()->rowCount(), 0);
 }
 
 // A second connection in the sqlite3 shell holds the write lock in an open transaction.
@@ -308,7 +265,7 @@ void TestDatabaseFaults::faultsMidSimulation() {
         const Shown before = shown();
         m_boxes->shown.clear();
         run(command);
-        QVERIFY(m_win->isVisible() && m_win->isEnabled());
+        QVERIFY(m_kaizo.win->isVisible() && m_kaizo.win->isEnabled());
         QVERIFY(!refusesWrites || !m_boxes->shown.isEmpty());
         checkOutcome(before, reference);
     }

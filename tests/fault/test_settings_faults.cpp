@@ -6,12 +6,10 @@
 // The real cases run this executable again (--child) under setpriv or in a private mount
 // namespace with a small tmpfs; the child saves and prints what it saw, the parent judges.
 
+#include "SimulatorFakes.h"
 #include "app/RowListModel.h"
 #include "app/modMain.h"
-#include "catalogue/CatalogueAccess.h"
 #include "catalogue/SideLists.h"
-#include "simulator/ClipboardText.h"
-#include "simulator/SimulatorAccess.h"
 #include "simulator/frmSaveDialog.h"
 #include "storage/Cp932.h"
 #include "storage/SettingsFile.h"
@@ -21,7 +19,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,9 +46,9 @@ const QByteArray kOldFile = storage::cp932Encode(
 enum class Fault { CreateTemp, ShortWrite, DiskFull, SetMode, Flush, Close, Rename };
 
 // The real file system with one step of every replacement failing as the system call would.
-class RefusingFileSystem : public storage::FileSystem {
+class StepFailingFileSystem : public storage::FileSystem {
 public:
-    explicit RefusingFileSystem(Fault fault)
+    explicit StepFailingFileSystem(Fault fault)
         : m_fault(fault) {}
 
     int createNew(const QByteArray& path) override {
@@ -87,42 +84,6 @@ private:
     bool m_partWritten = false;
 };
 
-class FakeCatalogue : public CatalogueAccess {
-public:
-    qint16 selectedWeaponSeq() const override { return 1; }
-    QString selectedWeaponName() const override { return u"ロングソード"_s; }
-    RowListModel& profileList() override { return profiles; }
-    int profileCurrentRow() const override { return -1; }
-    bool profileCurrentSelected() const override { return false; }
-    RowListModel& enchantList() override { return enchants; }
-    int enchantCurrentRow() const override { return -1; }
-    bool enchantCurrentSelected() const override { return false; }
-    void selectEnchantRow(int) override {}
-
-    RowListModel profiles;
-    RowListModel enchants;
-};
-
-// Only what the save dialog asks of the simulator in save mode.
-class FakeSimulator : public SimulatorAccess {
-public:
-    QWidget* window() override { return nullptr; }
-    CatalogueAccess& catalogue() override { return m_catalogue; }
-    bool setChangeSpace(qint16) override { return true; }
-    bool ResetState(bool) override { return true; }
-    bool setStateRecovery(const QString&) override { return true; }
-    bool insertStatus() override { return true; }
-    bool setCombatStatus(qint16) override { return true; }
-    QString combatTypeTag() const override { return u"1"_s; }
-    QString combatTypeCaption() const override { return u"アタック"_s; }
-    QString attackRank() const override { return {}; }
-    void setAttackRank(const QString&) override {}
-    QString changeSpecTag() const override { return u"23"_s; }
-
-private:
-    FakeCatalogue m_catalogue;
-};
-
 enum class Save { Shutdown, Plan };
 
 // Runs one save the way the user causes it and returns the messages shown.
@@ -142,10 +103,7 @@ QStringList save(Save what) {
         modMain::endApp(nullptr, profiles, true, enchants, true);
     } else {
         FakeSimulator sim;
-        testsupport::whenModal([] {
-            if (QWidget* dialog = QApplication::activeModalWidget())
-                dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
-        });
+        playInDialog(u"cmdOK"_s);
         frmSaveDialog::intFormStartSave(sim, u"23 101.102."_s,
                                         u"10～23 クリティカル10 バランス50 耐久13"_s, u"45"_s);
     }
@@ -242,7 +200,7 @@ void TestSettingsFaults::everyStepFailing_data() {
 void TestSettingsFaults::everyStepFailing() {
     QFETCH(Fault, fault);
     QFETCH(Save, what);
-    RefusingFileSystem fileSystem(fault);
+    StepFailingFileSystem fileSystem(fault);
     storage::SettingsFile settings(m_path, fileSystem);
     storage::setCurrentSettingsFile(&settings);
 

@@ -1,9 +1,14 @@
-// Inputs the fuzz targets (fuzz/) found breaking the settings parser and the SQL translation,
-// kept as ordinary cases so the fixes stay in place.
+// Inputs the fuzz targets (fuzz/) found breaking the settings parser, the saved plans and the SQL
+// translation, kept as ordinary cases so the fixes stay in place.
 
+#include "simulator/PlanStore.h"
 #include "storage/JetSql.h"
 #include "storage/PrivateProfile.h"
+#include "storage/SettingsFile.h"
+#include "support/TestSupport.h"
 
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -17,6 +22,7 @@ private slots:
     void sectionNamesStayReadable();
     void literalsKeepTheirBounds_data();
     void literalsKeepTheirBounds();
+    void absurdPlanCountSavesQuickly();
 };
 
 void TestFuzzRegressions::sectionNamesStayReadable_data() {
@@ -83,6 +89,34 @@ void TestFuzzRegressions::literalsKeepTheirBounds() {
     }
     sqlite3_finalize(stmt);
     sqlite3_close(db);
+}
+
+// A hand-edited "Count" lists that many plans, and saving one more writes them all back into one
+// section. Each write once scanned and copied the whole section, so 8,000 plans took half a
+// minute and the 32,767 an absurd count gives would have taken hours.
+void TestFuzzRegressions::absurdPlanCountSavesQuickly() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("zelnoa.ini"));
+    testsupport::writeBytes(path, "[WEAPON1]\r\nCount=8000\r\nName1=A\r\nData1=23 101.\r\n\r\n");
+    storage::SettingsFile settings(path);
+    storage::setCurrentSettingsFile(&settings);
+    const auto restore = qScopeGuard([] { storage::setCurrentSettingsFile(nullptr); });
+
+    QElapsedTimer clock;
+    clock.start();
+    const std::vector<planStore::Plan> plans = planStore::read(1);
+    QCOMPARE(plans.size(), size_t(8000));
+    const planStore::Plan added{QStringLiteral("新"), QStringLiteral("s"), QStringLiteral("d"),
+                                QStringLiteral("23 102.")};
+    QVERIFY(planStore::write(1, plans, &added));
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+
+    const std::vector<planStore::Plan> again = planStore::read(1);
+    QCOMPARE(again.size(), size_t(8001));
+    QCOMPARE(again.front().data, QStringLiteral("23 101."));
+    QCOMPARE(again.back().name, QStringLiteral("新"));
+    // The blank line that ended the section still does, after every new key.
+    QVERIFY(testsupport::readBytes(path).endsWith("Date8001=d\r\n\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFuzzRegressions)
