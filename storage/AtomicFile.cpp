@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace storage {
 
@@ -32,6 +33,12 @@ bool replaceFile(const QString& path, QByteArrayView bytes, FileSystem& fileSyst
     const QString targetPath = resolved.isEmpty() ? path : resolved;
     const QByteArray target = QFile::encodeName(targetPath);
     const FileStamp old = fileSystem.stamp(target);
+    // A file without any write permission was made read-only on purpose; a rename would get
+    // around that (for root too), so it is refused as a direct write would be.
+    if (old.exists && (old.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        return false;
+    }
 
     QByteArray temporary;
     int fd = -1;

@@ -11,7 +11,8 @@
 namespace storage {
 
 // Writes bytes as the new content of path (created if missing; a symbolic link is followed, so
-// the link stays). The replacement keeps the old file's permission bits. On any failure the old
+// the link stays). The replacement keeps the old file's permission bits; a file nobody may write
+// is not replaced. On any failure the old
 // file stays byte for byte as it was, no temporary file is left, and false is returned.
 bool replaceFile(const QString& path, QByteArrayView bytes,
                  FileSystem& fileSystem = systemFileSystem());

@@ -1,7 +1,8 @@
 // Saving the settings file when the disk refuses: every step of the replacement failing through
-// the file-system seam, then for real as an unprivileged user in a read-only folder and on a full
-// disk. Whatever fails, the old file stays byte for byte, nothing is left beside it, and the user
-// reads "設定ファイルの保存に失敗しました。", both at shutdown and when a plan is saved.
+// the file-system seam, a file made read-only, then for real as an unprivileged user in a
+// read-only folder and on a full disk. Whatever fails, the old file stays byte for byte, nothing
+// is left beside it, and the user reads "設定ファイルの保存に失敗しました。", both at shutdown
+// and when a plan is saved.
 //
 // The real cases run this executable again (--child) under setpriv or in a private mount
 // namespace with a small tmpfs; the child saves and prints what it saw, the parent judges.
@@ -163,6 +164,8 @@ private slots:
     void cleanup();
     void everyStepFailing_data();
     void everyStepFailing();
+    void readOnlyFile_data();
+    void readOnlyFile();
     void realFaults_data();
     void realFaults();
 
@@ -212,6 +215,26 @@ void TestSettingsFaults::everyStepFailing() {
     QCOMPARE(settings.value(u"PROFILE1"_s, u"Str"_s), u"120"_s);
     QCOMPARE(settings.value(u"SYSTEM"_s, u"EnchantCount"_s), u"1"_s);
     QCOMPARE(settings.value(u"WEAPON1"_s, u"Count"_s), u"1"_s);
+}
+
+void TestSettingsFaults::readOnlyFile_data() {
+    QTest::addColumn<Save>("what");
+    QTest::newRow("shutdown") << Save::Shutdown;
+    QTest::newRow("plan save") << Save::Plan;
+}
+
+// A file the user made read-only in a writable folder stays as it is, even for root.
+void TestSettingsFaults::readOnlyFile() {
+    QFETCH(Save, what);
+    const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(m_path, readOnly));
+    storage::SettingsFile settings(m_path);
+    storage::setCurrentSettingsFile(&settings);
+
+    QCOMPARE(save(what), QStringList{kSaveFailed});
+    QCOMPARE(readBytes(m_path), kOldFile);
+    QVERIFY(!(QFile::permissions(m_path) & QFile::WriteOwner));
+    QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
 }
 
 void TestSettingsFaults::realFaults_data() {
