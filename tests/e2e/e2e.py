@@ -458,8 +458,8 @@ def case_hidpi(args):
             # The probe measures in device-independent pixels, the screen has scale times more.
             layout = d.layout(WEAPON_ROW, extra_env=env)
             app = d.start(d.program_folder(), extra_env=env)
+            d.wait_window(TITLE, pid=app.pid).shot("catalogue")
             sim = Simulator(d, app, layout, scale=int(scale))
-            sim.main.shot("catalogue")
             sim.window.shot("simulator")
             sizes[scale] = (sim.main.geometry()[2:], sim.window.geometry()[2:])
             sim.close()
