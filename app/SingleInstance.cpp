@@ -1,7 +1,5 @@
 #include "app/SingleInstance.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -11,11 +9,18 @@
 
 namespace {
 
-QString runtimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    return QDir::tempPath();
+// 0 when the lock was taken, else the errno of flock().
+int tryLock(int fd) {
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+int openLockFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    return fd >= 0 ? fd : ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
 }
 
 } // namespace
@@ -25,33 +30,25 @@ SingleInstance::~SingleInstance() {
         ::close(m_fd);
 }
 
-QString SingleInstance::lockFilePath(const QString& programFolder) {
-    QString canonical = QFileInfo(programFolder).canonicalFilePath();
-    if (canonical.isEmpty())
-        canonical = QFileInfo(programFolder).absoluteFilePath();
-    const QByteArray hash =
-        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return QDir(runtimeFolder())
-        .filePath(QStringLiteral("zelnoa-%1-%2.lock")
-                      .arg(QString::number(::getuid()), QString::fromLatin1(hash)));
-}
-
-SingleInstance::State SingleInstance::acquire(const QString& programFolder) {
+SingleInstance::State SingleInstance::acquire(const QString& settingsFilePath) {
     if (m_fd >= 0)
         return State::Acquired;
-    const QByteArray path = QFile::encodeName(lockFilePath(programFolder));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const QByteArray folder = QFile::encodeName(QFileInfo(settingsFilePath).absolutePath());
+    // A folder this user cannot open may be locked by someone who can: never start unguarded.
+    int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return State::Unavailable;
-    int rc;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        const bool held = errno == EWOULDBLOCK;
+    int error = tryLock(fd);
+    if (error != 0 && error != EWOULDBLOCK) {
         ::close(fd);
-        return held ? State::RunningElsewhere : State::Unavailable;
+        fd = openLockFile(QFile::encodeName(settingsFilePath + QStringLiteral(".lock")));
+        error = fd < 0 ? errno : tryLock(fd);
     }
-    m_fd = fd;
-    return State::Acquired;
+    if (error == 0) {
+        m_fd = fd;
+        return State::Acquired;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return error == EWOULDBLOCK ? State::RunningElsewhere : State::Unavailable;
 }

@@ -1,11 +1,14 @@
 #pragma once
-// One running program per user and per program folder.
+// One running program per settings file.
 //
-// The running program holds an exclusive flock() on a lock file in the user's runtime folder
-// (XDG_RUNTIME_DIR, else the temporary folder). The file's name carries the user id and a hash of
-// the canonical program folder, so copies of the program in other folders run side by side and a
-// folder reached through a link counts as the same folder. The kernel drops the lock when the
-// process ends in any way, so a file left behind by a crash never blocks the next start.
+// Two copies that share a settings file would each keep their own lists and the last one to quit
+// would write over the other's, so the lock is keyed to the file's folder, not to the user or the
+// environment: the running program holds an exclusive flock() on the folder that holds the
+// settings file, which any process that could read the file can take, whatever its runtime
+// folder, temporary folder or user. On a file system that cannot lock a folder (NFS emulates
+// flock() with write locks) every process uses a lock file beside the settings file instead. The
+// kernel drops the lock when the process ends in any way, so nothing left behind by a crash ever
+// blocks the next start.
 
 #include <QString>
 
@@ -14,7 +17,7 @@ public:
     enum class State {
         Acquired,         // this process now holds the lock
         RunningElsewhere, // another process holds it
-        Unavailable,      // no lock file could be opened; the start goes ahead unguarded
+        Unavailable,      // no lock could be taken at all; the start must not go ahead
     };
 
     SingleInstance() = default;
@@ -22,10 +25,7 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    State acquire(const QString& programFolder);
-
-    // The lock file used for a program folder.
-    static QString lockFilePath(const QString& programFolder);
+    State acquire(const QString& settingsFilePath);
 
 private:
     int m_fd = -1;

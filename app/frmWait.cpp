@@ -8,6 +8,8 @@ frmWait::frmWait(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_label1(new QLabel(QStringLiteral("( ´ー｀)っ 旦 なうろぉでぃんぐ"), this)) {
     setObjectName(QStringLiteral("frmWait"));
+    // No title text: Qt gives an empty title the application's name, a blank shows nothing.
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     m_label1->setObjectName(QStringLiteral("Label1"));
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"), 12);

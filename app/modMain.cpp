@@ -2,6 +2,7 @@
 
 #include "app/MessageBox.h"
 #include "app/ProgramFolder.h"
+#include "app/QuitSignals.h"
 #include "app/RowListModel.h"
 #include "app/SingleInstance.h"
 #include "app/frmWait.h"
@@ -14,14 +15,18 @@
 #include "storage/modCommon.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFont>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QWidget>
 
 namespace modMain {
 namespace {
 
 const QString AlreadyRunning = QStringLiteral("既に起動しています。");
+const QString NoLock =
+    QStringLiteral("二重起動を防ぐためのロックを取得できないため、起動できません。");
 const QString DatabaseFailed = QStringLiteral("データベース接続に失敗しました。");
 const QString CloseFailed = QStringLiteral("エラーです、まじ");
 const QString SaveFailed = QStringLiteral("設定ファイルの保存に失敗しました。");
@@ -88,11 +93,33 @@ void endApp(QWidget* parent, const RowListModel& profiles, bool blnProfileChange
         ui::msgBox(parent, SaveFailed, ui::Buttons::Ok, ui::Icon::Critical);
 }
 
+void quitInOrder(QWidget* mainWindow) {
+    // Each open dialog ends as its close box ends it, so whatever it holds unconfirmed is dropped
+    // and nothing it would write is written. One that refuses to close ends the loop.
+    QWidget* previous = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == previous)
+            break;
+        previous = modal;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    mainWindow->close();
+}
+
 int Main(const ProgramFolder& folder) {
     setUpFonts();
     SingleInstance instance;
-    if (instance.acquire(folder.path) == SingleInstance::State::RunningElsewhere) {
+    switch (instance.acquire(folder.settingsFilePath())) {
+    case SingleInstance::State::Acquired:
+        break;
+    case SingleInstance::State::RunningElsewhere:
         ui::msgBox(nullptr, AlreadyRunning, ui::Buttons::Ok, ui::Icon::Critical);
+        return 1;
+    case SingleInstance::State::Unavailable:
+        ui::msgBox(nullptr, NoLock, ui::Buttons::Ok, ui::Icon::Critical);
         return 1;
     }
     storage::SettingsFile settings(folder.settingsFilePath());
@@ -104,6 +131,13 @@ int Main(const ProgramFolder& folder) {
         return 1;
     }
     const std::unique_ptr<QWidget> window = createMainWindow();
+    // A logout, kill or Ctrl+C ends the run the way the quit button does.
+    QuitSignals quitSignals;
+    QWidget* const mainWindow = window.get();
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, mainWindow,
+                     [mainWindow] { quitInOrder(mainWindow); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, mainWindow,
+                     [mainWindow](QSessionManager&) { quitInOrder(mainWindow); });
     window->show();
     return QApplication::exec();
 }

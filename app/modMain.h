@@ -1,7 +1,7 @@
 #pragma once
 // Start-up and shutdown.
 //
-// Main() lets one copy of the program run per user and program folder, installs the settings file
+// Main() lets one copy of the program run per settings file, installs the settings file
 // of the program folder, opens the shared database connection from the name kept there and shows
 // the main window; closing that window runs the shutdown job through the loading window and ends
 // the run. Main() returns the process exit code.
@@ -31,6 +31,11 @@ qint16 intCloseDatabase();
 // reported to the user.
 void endApp(QWidget* parent, const RowListModel& profiles, bool blnProfileChanged,
             const RowListModel& enchants, bool blnEnchantChanged);
+
+// Ends the run from any state as the quit button does: every open dialog is closed as its close
+// box would close it (its unconfirmed input is dropped), then the main window closes and runs the
+// shutdown job. For a logout, a kill or the session manager's quit.
+void quitInOrder(QWidget* mainWindow);
 
 // Maps the design's font face to an installed Japanese one and gives the application a default
 // font that covers Japanese text.

@@ -2,7 +2,6 @@
 
 #include "app/MessageBox.h"
 #include "editors/mdlCalculation.h"
-#include "storage/Cp932.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -86,10 +85,21 @@ bool blnCheckRange(QLineEdit* field) {
 }
 
 bool blnCheckStorable(QLineEdit* field) {
-    if (storage::cp932CanEncode(field->text()))
+    QString message;
+    switch (checkStoredText(field->text())) {
+    case StoredText::Fits:
         return true;
-    ui::msgBox(field->window(), QStringLiteral("保存できない文字が含まれています。"),
-               ui::Buttons::Ok, ui::Icon::Exclamation);
+    case StoredText::ControlCharacter:
+        message = QStringLiteral("改行やタブなどの制御文字は使えません。");
+        break;
+    case StoredText::NotShiftJis:
+        message = QStringLiteral("保存できない文字が含まれています。");
+        break;
+    case StoredText::TooLong:
+        message = QStringLiteral("入力が長すぎます。全角127文字（半角254文字）までです。");
+        break;
+    }
+    ui::msgBox(field->window(), message, ui::Buttons::Ok, ui::Icon::Exclamation);
     field->setFocus();
     field->selectAll();
     return false;

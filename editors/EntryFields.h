@@ -36,12 +36,13 @@ namespace mdlCalculation {
 // message, gives the field the focus with its whole text selected and returns false.
 bool blnCheckRange(QLineEdit* field);
 
-// The name check: a blank name, or one the settings file cannot hold, is reported and the field
-// gets the focus.
+// The name check: a blank name, or one the settings file cannot hold (see blnCheckStorable), is
+// reported and the field gets the focus.
 bool blnCheckName(QLineEdit* name);
 
-// A field whose text is stored as typed: refused, like the name, when the settings file's
-// Shift_JIS cannot hold every character of it.
+// A field whose text is stored as typed: refused with the matching message, the field focused and
+// its text selected, when it could not come back whole from the settings file (see
+// mdlCalculation::checkStoredText).
 bool blnCheckStorable(QLineEdit* field);
 
 } // namespace mdlCalculation

@@ -1,6 +1,8 @@
 #include "editors/mdlCalculation.h"
 
+#include "storage/Cp932.h"
 #include "storage/NumberText.h"
+#include "storage/SettingsFile.h"
 
 #include <cmath>
 
@@ -36,6 +38,18 @@ bool blnIsBlankName(QStringView name) {
 
 QString strStatText(QStringView text) {
     return numberText::numberText(numberText::readLenient(text));
+}
+
+StoredText checkStoredText(const QString& text) {
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return StoredText::ControlCharacter;
+    }
+    if (!storage::cp932CanEncode(text))
+        return StoredText::NotShiftJis;
+    if (storage::cp932Encode(text).size() > storage::SettingsFile::MaxValueBytes)
+        return StoredText::TooLong;
+    return StoredText::Fits;
 }
 
 } // namespace mdlCalculation

@@ -20,4 +20,10 @@ bool blnIsBlankName(QStringView name);
 // The text a statistic is stored as: its lenient reading written as number text ("12abc" -> "12").
 QString strStatText(QStringView text);
 
+// Why a text kept as typed (a name, a bonus stored as typed) could not go into the settings file
+// and come back whole: a control character (line break, tab, NUL …) the file cannot hold in a
+// value, a character its Shift_JIS cannot hold, or more bytes than a value is read back with.
+enum class StoredText { Fits, ControlCharacter, NotShiftJis, TooLong };
+StoredText checkStoredText(const QString& text);
+
 } // namespace mdlCalculation

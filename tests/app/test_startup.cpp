@@ -16,14 +16,15 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -44,11 +45,53 @@ public:
     int renames = 0;
 };
 
+const char* const kHoldLock = "--hold-lock";
+
+// Runs this test program again to take the lock of a settings file and hold it until killed;
+// how: "" as this user, "env" with runtime and temporary folders of its own, "nobody" as an
+// unprivileged user. Returns what the child saw.
+QString holdLock(QProcess& child, const QString& settingsFile, const QString& how = {}) {
+    QStringList command = {QCoreApplication::applicationFilePath(), QLatin1StringView(kHoldLock),
+                           settingsFile};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (how == u"env"_s) {
+        env.insert(u"XDG_RUNTIME_DIR"_s, QDir::rootPath());
+        env.insert(u"TMPDIR"_s, QDir::rootPath());
+    }
+    child.setProcessEnvironment(env);
+    if (how == u"nobody"_s) {
+        command =
+            QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s} +
+            command;
+        // The unprivileged user must reach the folder; whether it may read it is the test's.
+        for (QString dir = QFileInfo(QFileInfo(settingsFile).absolutePath()).absolutePath();
+             dir != QDir::rootPath(); dir = QFileInfo(dir).absolutePath())
+            QFile::setPermissions(dir, QFile::permissions(dir) | QFile::ExeOther);
+        child.start(u"setpriv"_s, command);
+    } else {
+        child.start(command.takeFirst(), command);
+    }
+    if (!child.waitForReadyRead(10000))
+        return u"no answer: "_s + QString::fromLocal8Bit(child.readAllStandardError());
+    return QString::fromLatin1(child.readLine().trimmed());
+}
+
+int holdLockChild(const char* settingsFile) {
+    SingleInstance lock;
+    const State state = lock.acquire(QFile::decodeName(settingsFile));
+    std::printf("%s\n", state == State::Acquired           ? "acquired"
+                        : state == State::RunningElsewhere ? "held"
+                                                           : "unavailable");
+    std::fflush(stdout);
+    if (state == State::Acquired)
+        ::pause();
+    return 0;
+}
+
 } // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
-    QTemporaryDir m_runtime;
     QTemporaryDir m_folders;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<testsupport::RecordingMessageBoxes> m_boxes;
@@ -82,8 +125,6 @@ class TestStartup : public QObject {
 
 private slots:
     void initTestCase() {
-        // Keeps the tests' locks apart from a copy of the program the developer may be running.
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         modMain::setUpFonts();
         QDir root(m_folders.path());
         QVERIFY(root.mkpath(u"a/bin"_s) && root.mkpath(u"b/bin"_s));
@@ -239,55 +280,64 @@ private slots:
         if (result == 1)
             QCOMPARE(filesAfter, filesBefore);
     }
-    void secondStart_data() {
+    // Any two processes that would share one settings file exclude each other, whatever their
+    // runtime folder, temporary folder or user; another folder is free. A lock held by a killed
+    // process is gone with it.
+    void oneCopyPerSettingsFile_data() {
         QTest::addColumn<QString>("second");
-        QTest::addColumn<State>("expected");
-        QTest::newRow("same folder spelled differently")
-            << u"a/../a/bin/"_s << State::RunningElsewhere;
-        QTest::newRow("same folder through a link") << u"link"_s << State::RunningElsewhere;
-        QTest::newRow("another folder") << u"b/bin"_s << State::Acquired;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("same folder spelled differently") << u"a/../a/bin/"_s << u""_s << u"held"_s;
+        QTest::newRow("same folder through a link") << u"link"_s << u""_s << u"held"_s;
+        QTest::newRow("other runtime and temporary folders") << u"a/bin"_s << u"env"_s << u"held"_s;
+        QTest::newRow("another user") << u"a/bin"_s << u"nobody"_s << u"held"_s;
+        QTest::newRow("another folder") << u"b/bin"_s << u""_s << u"acquired"_s;
+        QTest::newRow("holder killed") << u"a/bin"_s << u"killed"_s << u"acquired"_s;
     }
-    void secondStart() {
+    void oneCopyPerSettingsFile() {
         QFETCH(QString, second);
-        QFETCH(State, expected);
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
         const QDir root(m_folders.path());
-        SingleInstance first;
-        QCOMPARE(first.acquire(root.filePath(u"a/bin"_s)), State::Acquired);
-        SingleInstance other;
-        QCOMPARE(other.acquire(root.filePath(second)), expected);
-    }
-    void killedHolderLeavesNoLock() {
-        const QString folder = QDir(m_folders.path()).filePath(u"a/bin"_s);
-        const QByteArray lockPath = QFile::encodeName(SingleInstance::lockFilePath(folder));
-        QVERIFY(lockPath.startsWith(QFile::encodeName(m_runtime.path())));
-
-        int ready[2];
-        QVERIFY(::pipe(ready) == 0);
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            // Only async-signal-safe calls in the child of a possibly threaded process.
-            const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0600);
-            const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            for (;;)
-                ::pause();
+        const QString first = root.filePath(u"a/bin/zelnoa.ini"_s);
+        const QString other = root.filePath(second + u"/zelnoa.ini"_s);
+        if (how == u"nobody"_s) {
+            if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() || geteuid() != 0)
+                QSKIP("another user needs setpriv and root");
+            QVERIFY(QFile::setPermissions(root.filePath(second),
+                                          QFile::permissions(root.filePath(second)) |
+                                              QFile::ReadOther | QFile::ExeOther));
         }
-        ::close(ready[1]);
-        char ok = 0;
-        QCOMPARE(::read(ready[0], &ok, 1), ssize_t(1));
-        ::close(ready[0]);
-        QCOMPARE(ok, '1');
-
-        SingleInstance whileHeld;
-        const State held = whileHeld.acquire(folder);
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        QCOMPARE(held, State::RunningElsewhere);
-
-        QVERIFY(QFile::exists(QFile::decodeName(lockPath)));
-        SingleInstance afterCrash;
-        QCOMPARE(afterCrash.acquire(folder), State::Acquired);
+        if (how == u"killed"_s) {
+            QProcess holder;
+            QCOMPARE(holdLock(holder, first), u"acquired"_s);
+            SingleInstance whileHeld;
+            QCOMPARE(whileHeld.acquire(other), State::RunningElsewhere);
+            holder.kill();
+            holder.waitForFinished();
+            SingleInstance afterwards;
+            QCOMPARE(afterwards.acquire(other), State::Acquired);
+            return;
+        }
+        SingleInstance holder;
+        QCOMPARE(holder.acquire(first), State::Acquired);
+        QProcess child;
+        QCOMPARE(holdLock(child, other, how), expected);
+        child.kill();
+        child.waitForFinished();
+    }
+    // Without any lock (a folder this user can neither read nor write into) the start must not
+    // go ahead unguarded.
+    void noLockAtAll() {
+        if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() || geteuid() != 0)
+            QSKIP("an unprivileged user needs setpriv and root");
+        const QString closed = QDir(m_folders.path()).filePath(u"closed"_s);
+        QVERIFY(QDir().mkpath(closed));
+        QVERIFY(QFile::setPermissions(closed, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther |
+                                                  QFile::ReadOwner | QFile::WriteOwner));
+        QProcess child;
+        QCOMPARE(holdLock(child, closed + u"/zelnoa.ini"_s, u"nobody"_s), u"unavailable"_s);
+        child.waitForFinished();
     }
     void shutdown_data() {
         QTest::addColumn<bool>("profileChanged");
@@ -384,5 +434,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartup)
+int main(int argc, char* argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], kHoldLock) == 0)
+        return holdLockChild(argv[2]);
+    QApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_startup.moc"

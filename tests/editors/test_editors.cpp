@@ -480,6 +480,13 @@ private slots:
         QTest::newRow("unsavable name") << u"txtName=Café"_s << unsavable << u"txtName"_s;
         QTest::newRow("unsavable bonus")
             << u"txtName=a|txtCritical=5丂"_s << unsavable << u"txtCritical"_s;
+        // A pasted line break would make the settings writer refuse the whole list.
+        QTest::newRow("two-line name")
+            << u"txtName=太郎\n次郎"_s << u"改行やタブなどの制御文字は使えません。"_s
+            << u"txtName"_s;
+        QTest::newRow("bonus read back cut")
+            << u"txtName=a|txtCritical=5"_s + QString(254, u' ')
+            << u"入力が長すぎます。全角127文字（半角254文字）までです。"_s << u"txtCritical"_s;
     }
     void refusedOnOk() {
         QFETCH(QString, inputs);

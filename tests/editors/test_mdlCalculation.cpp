@@ -51,6 +51,27 @@ private slots:
         QCOMPARE(mdlCalculation::strTrimName(name), trimmed);
         QCOMPARE(mdlCalculation::blnIsBlankName(name), trimmed.isEmpty());
     }
+    void storedText_data() {
+        using mdlCalculation::StoredText;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<StoredText>("verdict");
+        const QString kana(127, QChar(0x3042)); // あ: two bytes each in Shift_JIS
+        QTest::newRow("line break") << u"太郎\r\n次郎"_s << StoredText::ControlCharacter;
+        QTest::newRow("tab") << u"a\tb"_s << StoredText::ControlCharacter;
+        QTest::newRow("NUL") << QString(QChar(0)) << StoredText::ControlCharacter;
+        QTest::newRow("DEL and C1") << u"a\u007F\u0085"_s << StoredText::ControlCharacter;
+        QTest::newRow("no Shift_JIS") << u"Café"_s << StoredText::NotShiftJis;
+        QTest::newRow("254 bytes of kana") << kana << StoredText::Fits;
+        QTest::newRow("255 bytes, kana last") << u'a' + kana << StoredText::TooLong;
+        QTest::newRow("254 bytes, mixed") << QString(252, u'a') + u'あ' << StoredText::Fits;
+        QTest::newRow("255 bytes, mixed") << QString(253, u'a') + u'あ' << StoredText::TooLong;
+        QTest::newRow("input-method forms") << u"〜−∥—¢£¬"_s << StoredText::Fits;
+    }
+    void storedText() {
+        QFETCH(QString, text);
+        QFETCH(mdlCalculation::StoredText, verdict);
+        QCOMPARE(mdlCalculation::checkStoredText(text), verdict);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMdlCalculation)
