@@ -341,10 +341,125 @@ def case_dialogs(args):
         loading = wait_until(lambda: d.visible_windows(probe.pid), 10, "the loading window")
         d.settle()
         Window(d, loading[0]).shot("loading-window")
+        check(Window(d, loading[0]).name().strip() == "", "the loading window shows a title")
         check(probe.wait_exit() == 0, "the loading window did not close after its job")
 
         text = settings(folder).decode("cp932")
         check(PROFILE_SAVED.fullmatch(text), f"settings file after adding a profile: {text!r}")
+
+
+# --- nothing the user keeps is lost -------------------------------------------------------------
+
+TWO_PROFILES = ("[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=2\r\n[PROFILE1]\r\nName=一郎\r\n"
+                "[PROFILE2]\r\nName=二郎\r\n")
+# The first profile deleted: its section rewritten from the second, the third left as it was.
+ONE_PROFILE_LEFT = ("[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\nCount=1\r\n[PROFILE1]\r\nName=二郎\r\n"
+                    "Str=\r\nInt=\r\nDex=\r\nWill=\r\nLuck=\r\nAttack=\r\nRange=\r\n"
+                    "[PROFILE2]\r\nName=二郎\r\n")
+CONTROL_CHARACTER = "改行やタブなどの制御文字は使えません。"
+SAVE_FAILED = "設定ファイルの保存に失敗しました。"
+
+
+def start_with(d, ini, name="program"):
+    folder = d.program_folder(name)
+    with open(os.path.join(folder, "zelnoa.ini"), "wb") as f:
+        f.write(ini.encode("cp932"))
+    return folder, d.start(folder)
+
+
+def delete_first_profile(d, app, layout):
+    buki = layout["frmBuki"]["controls"]
+    main = d.wait_window(TITLE, pid=app.pid)
+    main.click(*row_point(buki["lvwProfile"], 0))
+    main.click(*centre(buki["cmdDel"]["rect"]))
+    return main, buki
+
+
+def case_paste_line_break(args):
+    """A two-line name pasted into the editor is refused where it is typed, not lost later."""
+    with Display(args, "paste_line_break") as d:
+        layout = d.layout(WEAPON_ROW, ini=PROFILE_INI)
+        folder, app = start_with(d, TWO_PROFILES)
+        main = d.wait_window(TITLE, pid=app.pid)
+        main.click(*centre(layout["frmBuki"]["controls"]["cmdReg"]["rect"]))
+        editor = d.wait_window("キャラクター情報", pid=app.pid)
+        paste = subprocess.Popen(["xclip", "-selection", "clipboard", "-loops", "1"],
+                                 stdin=subprocess.PIPE, env=d.env)
+        paste.communicate("三郎\n四郎".encode())
+        editor.key("ctrl+v", *["Return"] * 8, "space")  # Enter moves on to OK
+        box = d.wait_window(TITLE, pid=app.pid, exclude={main.id})
+        d.check_message_box(box, "exclamation", CONTROL_CHARACTER, "line-break-refused")
+        box.key("Return")
+        editor.type("三郎")  # the name is focused and selected: typing replaces it
+        editor.key(*["Return"] * 8, "space")
+        wait_until(lambda: not editor.visible(), 5, "the editor to close")
+        main.key("alt+x")
+        check(app.wait_exit() == 0, "the program did not end cleanly")
+        text = settings(folder).decode("cp932")
+        check("Count=3\r\n" in text and "[PROFILE3]\r\nName=三郎\r\n" in text,
+              f"the new profile was not saved beside the others: {text!r}")
+
+
+def case_kill(args):
+    """SIGTERM with the simulator and its status dialog open saves the lists as they stand."""
+    with Display(args, "kill") as d:
+        layout = d.layout(WEAPON_ROW, ini=PROFILE_INI)
+        folder, app = start_with(d, TWO_PROFILES)
+        main, buki = delete_first_profile(d, app, layout)
+        main.click(*row_point(buki["lvwProfile"], 0))
+        sim = Simulator(d, app, layout)
+        sim.dialog("alt+t", "キャラクター情報", "status-before-kill")
+        app.proc.send_signal(signal.SIGTERM)
+        check(app.wait_exit() == 0, "the program did not end cleanly on SIGTERM")
+        text = settings(folder).decode("cp932")
+        check(text == ONE_PROFILE_LEFT, f"the lists after SIGTERM: {text!r}")
+
+
+def case_read_only_save(args):
+    """A settings file made read-only: the failed save says where the changes went instead."""
+    with Display(args, "read_only_save") as d:
+        layout = d.layout(WEAPON_ROW, ini=PROFILE_INI)
+        folder, app = start_with(d, TWO_PROFILES)
+        path = os.path.join(folder, "zelnoa.ini")
+        main, _ = delete_first_profile(d, app, layout)
+        os.chmod(path, 0o444)
+        main.key("alt+x")
+        box = d.wait_window(TITLE, pid=app.pid, exclude={main.id})
+        rescued_folder = os.path.join(d.work, ".local", "share", "zelnoa", "rescued")
+        rescued = wait_until(lambda: os.path.isdir(rescued_folder) and os.listdir(rescued_folder),
+                             5, "the rescue copy")
+        rescue = os.path.join(rescued_folder, rescued[0])
+        d.check_message_box(box, "critical",
+                            SAVE_FAILED + "\n変更内容は次のファイルに保存しました：" + rescue,
+                            "save-failed")
+        box.key("Return")
+        check(app.wait_exit() == 0, "the program did not end cleanly")
+        check(settings(folder) == TWO_PROFILES.encode("cp932"), "the read-only file changed")
+        check(read_bytes(rescue).decode("cp932") == ONE_PROFILE_LEFT,
+              "the rescue copy does not hold the changed lists")
+
+
+def case_twenty_starts(args):
+    """Twenty starts at the same instant leave exactly one window; the others say so and end."""
+    with Display(args, "twenty_starts") as d:
+        folder = d.program_folder()
+        apps = [d.start(folder) for _ in range(20)]
+
+        def shown():
+            windows = [(app, w) for app in apps for w in d.visible_windows(app.pid, TITLE)]
+            return windows if len(windows) == 20 else None
+
+        windows = wait_until(shown, 60, "twenty windows")
+        mains = [(app, w) for app, w in windows if Window(d, w).geometry()[2] > 600]
+        check(len(mains) == 1, f"{len(mains)} main windows")
+        for app, w in windows:
+            if (app, w) != mains[0]:
+                Window(d, w).key("Return")
+                check(app.wait_exit() == 1, "a second copy did not end with exit code 1")
+        main = Window(d, mains[0][1])
+        main.shot("the-one-window")
+        main.key("alt+x")
+        check(mains[0][0].wait_exit() == 0, "the one copy did not end cleanly")
 
 
 # --- installation -------------------------------------------------------------------------------
