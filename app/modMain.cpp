@@ -1,35 +1,24 @@
 #include "app/modMain.h"
 
-#include "app/MessageBox.h"
 #include "app/ProgramFolder.h"
 #include "app/QuitSignals.h"
-#include "app/RowListModel.h"
 #include "app/SingleInstance.h"
-#include "app/frmWait.h"
-#include "catalogue/SideLists.h"
 #include "catalogue/frmBuki.h"
 #include "storage/AccessImport.h"
 #include "storage/Database.h"
 #include "storage/SettingsFile.h"
 #include "storage/SettingsKeys.h"
-#include "storage/modCommon.h"
+#include "ui/MessageBox.h"
+#include "ui/Messages.h"
+#include "ui/frmWait.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFont>
-#include <QScopeGuard>
 #include <QSessionManager>
-#include <QWidget>
 
 namespace modMain {
 namespace {
-
-const QString AlreadyRunning = QStringLiteral("既に起動しています。");
-const QString NoLock =
-    QStringLiteral("二重起動を防ぐためのロックを取得できないため、起動できません。");
-const QString DatabaseFailed = QStringLiteral("データベース接続に失敗しました。");
-const QString CloseFailed = QStringLiteral("エラーです、まじ");
-const QString SaveFailed = QStringLiteral("設定ファイルの保存に失敗しました。");
 
 // Spaces only, as the settings value may legitimately hold other blanks.
 QString trimSpaces(const QString& text) {
@@ -42,14 +31,23 @@ QString trimSpaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-} // namespace
-
-// The one place that decides which window runs the program.
-std::unique_ptr<QWidget> createMainWindow() {
-    auto window = std::make_unique<frmBuki>();
-    window->intFormStart();
-    return window;
+// The lock of the settings file; false (the user told why) when another copy holds it or none
+// could be taken.
+bool takeLock(SingleInstance& instance, const QString& settingsFile) {
+    switch (instance.acquire(settingsFile)) {
+    case SingleInstance::State::Acquired:
+        return true;
+    case SingleInstance::State::RunningElsewhere:
+        ui::msgBox(nullptr, messages::AlreadyRunning, ui::Buttons::Ok, ui::Icon::Critical);
+        return false;
+    case SingleInstance::State::Unavailable:
+        break;
+    }
+    ui::msgBox(nullptr, messages::NoLock, ui::Buttons::Ok, ui::Icon::Critical);
+    return false;
 }
+
+} // namespace
 
 void setUpFonts() {
     const QString japanese = QStringLiteral("IPAPGothic");
@@ -59,11 +57,13 @@ void setUpFonts() {
     QApplication::setFont(font);
 }
 
-qint16 intOpenDatabase(const ProgramFolder& folder) {
-    QString name = trimSpaces(modCommon::strGetIni(settingsKeys::System, settingsKeys::Database));
+qint16 intOpenDatabase(const ProgramFolder& folder, const storage::Stores& stores) {
+    QString name = trimSpaces(stores.settings.value(settingsKeys::System, settingsKeys::Database));
     if (name.isEmpty()) {
         name = settingsKeys::DefaultDatabase;
-        modCommon::setIni(settingsKeys::System, settingsKeys::Database, name);
+        storage::SettingsBatch batch(stores.settings);
+        stores.settings.setValue(settingsKeys::System, settingsKeys::Database, name);
+        ui::showSaveFailure(nullptr, batch.commit());
     }
     // An Access master is opened through its SQLite working copy, built in the loading window
     // when missing or out of date; the window has no owner yet, so it is centred on the screen.
@@ -73,24 +73,7 @@ qint16 intOpenDatabase(const ProgramFolder& folder) {
             wait.setBukiData(work);
             wait.exec();
         });
-    return database && storage::cnDatabase().open(*database) ? 0 : 1;
-}
-
-qint16 intCloseDatabase() {
-    return storage::cnDatabase().close() ? 0 : 1;
-}
-
-void endApp(QWidget* parent, const RowListModel& profiles, bool blnProfileChanged,
-            const RowListModel& enchants, bool blnEnchantChanged) {
-    if (intCloseDatabase() == 1)
-        ui::msgBox(parent, CloseFailed, ui::Buttons::Ok, ui::Icon::Critical);
-    bool saved = true;
-    if (blnProfileChanged)
-        saved = sideLists::saveProfileList(profiles);
-    if (blnEnchantChanged)
-        saved = sideLists::saveEnchantList(enchants) && saved;
-    if (!saved)
-        ui::msgBox(parent, SaveFailed, ui::Buttons::Ok, ui::Icon::Critical);
+    return database && stores.database.open(*database) ? 0 : 1;
 }
 
 void quitInOrder(QWidget* mainWindow) {
@@ -112,33 +95,24 @@ void quitInOrder(QWidget* mainWindow) {
 int Main(const ProgramFolder& folder) {
     setUpFonts();
     SingleInstance instance;
-    switch (instance.acquire(folder.settingsFilePath())) {
-    case SingleInstance::State::Acquired:
-        break;
-    case SingleInstance::State::RunningElsewhere:
-        ui::msgBox(nullptr, AlreadyRunning, ui::Buttons::Ok, ui::Icon::Critical);
+    if (!takeLock(instance, folder.settingsFilePath()))
         return 1;
-    case SingleInstance::State::Unavailable:
-        ui::msgBox(nullptr, NoLock, ui::Buttons::Ok, ui::Icon::Critical);
-        return 1;
-    }
+    storage::removeStaleTemporaries(folder.settingsFilePath());
     storage::SettingsFile settings(folder.settingsFilePath());
-    storage::SettingsFile* const previous = storage::currentSettingsFile();
-    storage::setCurrentSettingsFile(&settings);
-    const auto restore = qScopeGuard([previous] { storage::setCurrentSettingsFile(previous); });
-    if (intOpenDatabase(folder) == 1) {
-        ui::msgBox(nullptr, DatabaseFailed, ui::Buttons::Ok, ui::Icon::Critical);
+    storage::Connection database;
+    const storage::Stores stores{database, settings};
+    if (intOpenDatabase(folder, stores) == 1) {
+        ui::msgBox(nullptr, messages::DatabaseOpenFailed, ui::Buttons::Ok, ui::Icon::Critical);
         return 1;
     }
-    const std::unique_ptr<QWidget> window = createMainWindow();
+    frmBuki window(stores);
+    window.intFormStart();
     // A logout, kill or Ctrl+C ends the run the way the quit button does.
     QuitSignals quitSignals;
-    QWidget* const mainWindow = window.get();
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, mainWindow,
-                     [mainWindow] { quitInOrder(mainWindow); });
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, mainWindow,
-                     [mainWindow](QSessionManager&) { quitInOrder(mainWindow); });
-    window->show();
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &window,
+                     [&window] { quitInOrder(&window); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { quitInOrder(&window); });
     return QApplication::exec();
 }
 

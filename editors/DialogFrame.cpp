@@ -4,6 +4,7 @@
 #include "editors/EntryFields.h"
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -50,6 +51,22 @@ QLineEdit* addField(EntryFields& entry, QWidget* parent, const char* name, const
     place(field, leftTwips, topTwips, widthTwips, 285);
     entry.add(field);
     return field;
+}
+
+std::array<QLineEdit*, 5> addStatusFrame(EntryFields& entry, QWidget* parent) {
+    auto* frame = new QGroupBox(QStringLiteral("基本ステータス"), parent);
+    frame->setObjectName(QStringLiteral("fraStatus"));
+    place(frame, 120, 540, 2040, 1800);
+    const char* names[] = {"Str", "Int", "Dex", "Will", "Luck"};
+    std::array<QLineEdit*, 5> fields{};
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray name(names[i]);
+        addLabel(frame, ("lbl" + name).constData(), QString::fromLatin1(name), 150, 300 + i * 285,
+                 600);
+        fields[i] = addField(entry, frame, ("txt" + name).constData(), QStringLiteral("0"), 840,
+                             270 + i * 285, 1050);
+    }
+    return fields;
 }
 
 void greyOut(QWidget* control) {

@@ -4,6 +4,7 @@
 // that is shown but cannot be changed.
 
 #include <QString>
+#include <array>
 
 class EntryFields;
 class QDialog;
@@ -23,6 +24,8 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int lef
 // A named entry field with its initial text, given the editors' Enter and focus behaviour.
 QLineEdit* addField(EntryFields& entry, QWidget* parent, const char* name, const QString& text,
                     int leftTwips, int topTwips, int widthTwips);
+// The frame "基本ステータス" with the fields Str, Int, Dex, Will and Luck, each starting at "0".
+std::array<QLineEdit*, 5> addStatusFrame(EntryFields& entry, QWidget* parent);
 // Disabled, with the button face as background.
 void greyOut(QWidget* control);
 

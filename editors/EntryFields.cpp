@@ -1,7 +1,8 @@
 #include "editors/EntryFields.h"
 
-#include "app/MessageBox.h"
 #include "editors/mdlCalculation.h"
+#include "ui/MessageBox.h"
+#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -76,9 +77,7 @@ namespace mdlCalculation {
 bool blnCheckRange(QLineEdit* field) {
     if (blnInRange(field->text()))
         return true;
-    ui::msgBox(field->window(),
-               QStringLiteral("入力制限を超過しています。-999～999の間で値を入力してください。"),
-               ui::Buttons::Ok, ui::Icon::Exclamation);
+    ui::msgBox(field->window(), messages::OutOfRange, ui::Buttons::Ok, ui::Icon::Exclamation);
     field->setFocus();
     field->selectAll();
     return false;
@@ -90,13 +89,13 @@ bool blnCheckStorable(QLineEdit* field) {
     case StoredText::Fits:
         return true;
     case StoredText::ControlCharacter:
-        message = QStringLiteral("改行やタブなどの制御文字は使えません。");
+        message = messages::ControlCharacter;
         break;
     case StoredText::NotShiftJis:
-        message = QStringLiteral("保存できない文字が含まれています。");
+        message = messages::NotShiftJis;
         break;
     case StoredText::TooLong:
-        message = QStringLiteral("入力が長すぎます。全角127文字（半角254文字）までです。");
+        message = messages::TooLong;
         break;
     }
     ui::msgBox(field->window(), message, ui::Buttons::Ok, ui::Icon::Exclamation);
@@ -107,8 +106,7 @@ bool blnCheckStorable(QLineEdit* field) {
 
 bool blnCheckName(QLineEdit* name) {
     if (blnIsBlankName(name->text())) {
-        ui::msgBox(name->window(), QStringLiteral("名前が入力されていません。"), ui::Buttons::Ok,
-                   ui::Icon::Exclamation);
+        ui::msgBox(name->window(), messages::NoName, ui::Buttons::Ok, ui::Icon::Exclamation);
         name->setFocus();
         return false;
     }

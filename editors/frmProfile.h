@@ -1,58 +1,71 @@
 #pragma once
-// The character profile editor. Each start function opens a fresh modal dialog for one use and
-// returns 0 when confirmed, 1 when cancelled or when the dialog could not be offered (no skill
-// rank in the master, a failed lookup; the user is told). Nothing is written in that case.
+// The character profile editor. Each start function opens a fresh modal dialog for one use, is
+// handed the values it shows and hands back what the user confirmed, or nothing when the user
+// cancelled or the dialog could not be offered (no skill rank in the master, a failed lookup;
+// the user is told).
 //
-// The catalogue modes write a row of the profile list. The simulator mode edits the simulation's
-// working copy (the row keyed "TEMP") and the bonus set in use, then recomputes the bonus row and
-// the combat figures of the current step, whether the user confirmed or cancelled.
+// The catalogue modes edit a whole profile. The simulator mode edits the simulation's working
+// copy (not its name), the rank the weapon's skill uses and the bonus set in use.
+
+#include "catalogue/SideListValues.h"
 
 #include <QDialog>
-#include <QString>
+#include <QStringList>
+#include <optional>
 
-class CatalogueAccess;
 class EntryFields;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class SimulatorAccess;
-struct ListRow;
+
+namespace storage {
+class Connection;
+}
 
 class frmProfile : public QDialog {
     Q_OBJECT
 public:
-    // Appends a new profile row to the catalogue's profile list.
-    static qint16 intFormStartReg(QWidget* owner, CatalogueAccess& catalogue);
-    // Rewrites the current row of the profile list.
-    static qint16 intFormStartMod(QWidget* owner, CatalogueAccess& catalogue);
-    // Edits the simulation's working copy ("TEMP") and the bonus set in use, then recomputes the
-    // bonus row and the combat figures of the current step.
-    static qint16 intFormStartChange(SimulatorAccess& simulator);
+    struct StatusInput {
+        Profile working;
+        QString rankInUse; // the rank the simulation uses for the weapon's skill
+        bool melee = true; // the weapon's skill is アタック, else レンジ
+        QStringList bonusSets;
+        int bonusSetRow = 0;
+    };
+    struct StatusChoice {
+        Profile working;
+        QString rankInUse;
+        int bonusSetRow = -1; // -1: no bonus set list to choose from
+    };
+
+    static std::optional<Profile> intFormStartReg(QWidget* owner, storage::Connection& db);
+    static std::optional<Profile> intFormStartMod(QWidget* owner, storage::Connection& db,
+                                                  const Profile& profile);
+    static std::optional<StatusChoice> intFormStartChange(QWidget* owner, storage::Connection& db,
+                                                          const StatusInput& input);
 
 private:
-    // The rank a drop-down list is to select: the position found in the rank table (as text, the
-    // way the list's tag holds it) and the name it was asked for.
+    // The rank a drop-down list is to select: its sort number and the name it was asked for.
     struct RankChoice {
-        QString tag;
+        QString sortNo;
         QString name;
     };
 
-    explicit frmProfile(QWidget* owner);
+    frmProfile(QWidget* owner, storage::Connection& db);
+    void buildStatusFrame();
+    void buildSkillFrames();
     void layOut(bool simulatorMode);
-    void fillFields(const ListRow& row);
-    // False when the rank table could not be read (the user has been told).
-    bool setAttackIndex(const QString& strAttackLank);
-    bool setRangeIndex(const QString& strRangeLank);
+    void fillFields(const Profile& profile);
+    bool setAttackIndex(const QString& rank);
+    bool setRangeIndex(const QString& rank);
     bool lookUpRank(const QString& rank, RankChoice& choice);
-    // Fills the rank lists and shows the dialog; false when it could not be shown.
+    // Fills the rank lists and shows the dialog; false when it was not shown.
     bool initForm();
-    void fillEnchantList(CatalogueAccess& catalogue);
-    void writeRow(ListRow& row, bool withName) const;
-    void recomputeStatus(SimulatorAccess& simulator);
+    Profile enteredProfile(const Profile& base) const;
     void cmdOK_Click();
 
-    qint16 intOutcome = 0;
+    storage::Connection& m_db;
     bool m_simulatorMode = false;
     RankChoice m_attack;
     RankChoice m_range;

@@ -1,6 +1,5 @@
 #include "simulator/BonusCalc.h"
 
-#include "app/RowListModel.h"
 #include "storage/NumberText.h"
 #include "storage/modCommon.h"
 
@@ -12,17 +11,14 @@ namespace bonusCalc {
 
 namespace {
 
-const QString kTempKey = u"TEMP"_s;
-const QString kFixedSetKey = u"消せません"_s;
-
-// A cell read as a number; hand-edited absurd values (too large for a double) count as 0.
-double real(const ListRow& row, int column) {
-    const double value = numberText::readLenient(row.cell(column));
+// A text read as a number; hand-edited absurd values (too large for a double) count as 0.
+double real(const QString& text) {
+    const double value = numberText::readLenient(text);
     return std::isfinite(value) ? value : 0.0;
 }
 
-qint16 whole(const ListRow& row, int column) {
-    return numberText::toInt16(real(row, column));
+qint16 whole(const QString& text) {
+    return numberText::toInt16(real(text));
 }
 
 double max0(double x) {
@@ -43,8 +39,8 @@ QString range(double low, double high) {
     return u" ("_s + sgn(numberText::toInt16(low)) + u'～' + sgn(numberText::toInt16(high)) + u')';
 }
 
-QString total(const ListRow& profile, int column, qint16 add) {
-    return numberText::numberText(real(profile, column) + add);
+QString total(const QString& stat, qint16 add) {
+    return numberText::numberText(real(stat) + add);
 }
 
 qint16 readBack(const QString& caption) {
@@ -53,37 +49,14 @@ qint16 readBack(const QString& caption) {
 
 } // namespace
 
-int addWorkingCopy(RowListModel& profiles, int current) {
-    removeWorkingCopy(profiles);
-    ListRow copy;
-    copy.key = kTempKey;
-    for (int column = 0; column <= 7; ++column)
-        copy.setCell(column, profiles.row(current).cell(column));
-    return profiles.append(std::move(copy));
+BonusValues values(const BonusSet& set) {
+    return BonusValues{real(set.critical),  real(set.balance),   real(set.minDamage),
+                       real(set.maxDamage), real(set.minWounds), real(set.maxWounds),
+                       whole(set.str),      whole(set.intl),     whole(set.dex),
+                       whole(set.will),     whole(set.luck)};
 }
 
-void removeWorkingCopy(RowListModel& profiles) {
-    profiles.remove(workingCopy(profiles));
-}
-
-int workingCopy(const RowListModel& profiles) {
-    return profiles.findKey(kTempKey);
-}
-
-const ListRow* bonusSetInForce(const RowListModel& sets, int current, bool selected) {
-    if (!selected || current < 0 || current >= sets.count() ||
-        sets.row(current).key == kFixedSetKey)
-        return nullptr;
-    return &sets.row(current);
-}
-
-BonusSet fromRow(const ListRow& row) {
-    return BonusSet{real(row, 3),   real(row, 4),   real(row, 5),  real(row, 6),
-                    real(row, 7),   real(row, 8),   whole(row, 9), whole(row, 10),
-                    whole(row, 11), whole(row, 12), whole(row, 13)};
-}
-
-Marks marks(const BonusSet& set) {
+Marks marks(const BonusValues& set) {
     return Marks{range(set.minDamage, set.maxDamage),
                  range(set.minWounds, set.maxWounds),
                  single(set.critical),
@@ -95,10 +68,10 @@ Marks marks(const BonusSet& set) {
                  single(set.luck)};
 }
 
-Totals totals(const ListRow& profile, const BonusSet& set) {
-    return Totals{total(profile, 1, set.str), total(profile, 2, set.intl),
-                  total(profile, 3, set.dex), total(profile, 4, set.will),
-                  total(profile, 5, set.luck)};
+Totals totals(const Profile& profile, const BonusValues& set) {
+    return Totals{total(profile.str, set.str), total(profile.intl, set.intl),
+                  total(profile.dex, set.dex), total(profile.will, set.will),
+                  total(profile.luck, set.luck)};
 }
 
 Stats stats(const Totals& totals) {
@@ -106,7 +79,8 @@ Stats stats(const Totals& totals) {
                  readBack(totals.luck)};
 }
 
-Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill, const BonusSet& set) {
+Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill,
+            const BonusValues& set) {
     const int s = combatType == 1 ? stats.str : stats.dex;
     const double d1 = max0(s - 10) * 0.3 + skill.minDamage;
     const double d2 = max0(s - 10) * 0.4 + skill.maxDamage;

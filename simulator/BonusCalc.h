@@ -3,25 +3,15 @@
 // skill and the selected enchant and title bonus set. The results become the bonus row of the
 // work table (as its value text) and the status frame's totals and marks.
 
-#include <QString>
+#include "catalogue/SideListValues.h"
 
-class RowListModel;
-struct ListRow;
+#include <QString>
 
 namespace bonusCalc {
 
-// The working copy of the profile a simulation uses: a row keyed "TEMP" appended to the profile
-// list, so that the status dialog changes it and never the saved profile. Any older copy is
-// replaced. Returns the copy's row.
-int addWorkingCopy(RowListModel& profiles, int current);
-void removeWorkingCopy(RowListModel& profiles);
-int workingCopy(const RowListModel& profiles);
-
-// The bonus set row in force, or nullptr for none: no row selected, or the fixed first row.
-const ListRow* bonusSetInForce(const RowListModel& sets, int current, bool selected);
-
-// Values of a bonus set row: columns 3 to 8 as real numbers, 9 to 13 as whole numbers.
-struct BonusSet {
+// What a bonus set adds, as numbers: the combat bonuses as real numbers, the statistics as whole
+// numbers.
+struct BonusValues {
     double critical = 0;
     double balance = 0;
     double minDamage = 0;
@@ -34,20 +24,20 @@ struct BonusSet {
     qint16 will = 0;
     qint16 luck = 0;
 };
-BonusSet fromRow(const ListRow& row);
+BonusValues values(const BonusSet& set);
 
 // " (+a～+b)", " (+c)" …; empty where the set adds nothing.
 struct Marks {
     QString damage, wounds, critical, balance;
     QString str, intl, dex, will, luck;
 };
-Marks marks(const BonusSet& set);
+Marks marks(const BonusValues& set);
 
 // The statistics shown in the status frame: the profile's value plus the set's.
 struct Totals {
     QString str, intl, dex, will, luck;
 };
-Totals totals(const ListRow& profile, const BonusSet& set);
+Totals totals(const Profile& profile, const BonusValues& set);
 
 // The statistics the formulas use: the shown totals read back as whole numbers.
 struct Stats {
@@ -63,7 +53,8 @@ struct Bonus {
     double minDamage = 0, maxDamage = 0, minWounds = 0, maxWounds = 0, critical = 0, balance = 0;
 };
 // combatType 1 is melee (Str drives the damage), anything else range (Dex).
-Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill, const BonusSet& set);
+Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill,
+            const BonusValues& set);
 
 // "D1,D2,W1,W2,C,B,0 ": the seven values of the bonus row.
 QString valueText(const Bonus& bonus);

@@ -1,8 +1,8 @@
 #include "simulator/Clipboard.h"
 
-#include "app/MessageBox.h"
 #include "simulator/ClipboardText.h"
-#include "storage/Database.h"
+#include "ui/MessageBox.h"
+#include "ui/Messages.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -30,13 +30,10 @@ Access& access() {
 
 void copyAndReport(QWidget* parent, const std::optional<QString>& text) {
     if (!text || !placeText(*text)) {
-        ui::msgBox(parent, u"クリップボードの初期化に失敗しました。再度実行してください。"_s,
-                   ui::Buttons::Ok, ui::Icon::Critical);
+        ui::msgBox(parent, messages::ClipboardFailed, ui::Buttons::Ok, ui::Icon::Critical);
         return;
     }
-    ui::msgBox(parent, u"クリップボードにコピーしました。\r\n"
-                       u"Ctrl+[V]でコピーした情報を貼り付けることが出来ます。\r\n\r\n"_s +
-                           *text);
+    ui::msgBox(parent, messages::Copied + *text);
 }
 
 } // namespace
@@ -68,8 +65,8 @@ void cmdBukiClip(QWidget* parent, const ShownFigures& shown, qint16& shiftState)
     copyAndReport(parent, clipboardText::weaponFigures(shown));
 }
 
-void cmdList(QWidget* parent, qint16 bukiSeq) {
-    copyAndReport(parent, clipboardText::modificationList(bukiSeq, storage::rsShared()));
+void cmdList(QWidget* parent, storage::Connection& db, qint32 bukiSeq) {
+    copyAndReport(parent, clipboardText::modificationList(db, bukiSeq));
 }
 
 } // namespace clipboard

@@ -10,6 +10,10 @@
 class QWidget;
 struct ShownFigures;
 
+namespace storage {
+class Connection;
+}
+
 namespace clipboard {
 
 class Access {
@@ -33,6 +37,6 @@ void cmdClipKaizo(QWidget* parent, const ShownFigures& shown);
 // (shiftState, which is then cleared).
 void cmdBukiClip(QWidget* parent, const ShownFigures& shown, qint16& shiftState);
 // The weapon's whole modification list, read from the master.
-void cmdList(QWidget* parent, qint16 bukiSeq);
+void cmdList(QWidget* parent, storage::Connection& db, qint32 bukiSeq);
 
 } // namespace clipboard

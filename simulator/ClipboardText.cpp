@@ -2,6 +2,7 @@
 
 #include "simulator/Simulation.h"
 #include "storage/Database.h"
+#include "storage/FigureColumns.h"
 #include "storage/NumberText.h"
 #include "storage/modCommon.h"
 #include "storage/modDBAccess.h"
@@ -13,13 +14,6 @@ using namespace Qt::StringLiterals;
 namespace clipboardText {
 
 namespace {
-
-constexpr std::array<QStringView, 8> kColumns = {u"MIN_DAMAGE", u"MAX_DAMAGE", u"MIN_WOUNDS",
-                                                 u"MAX_WOUNDS", u"CRITICAL",   u"BLANCE",
-                                                 u"RANGE",      u"TAIKYU"};
-constexpr std::array<QStringView, 8> kLabels = {
-    u"  最小ダメージ", u"  最大ダメージ", u"  最小負傷率", u"  最大負傷率",
-    u"  クリティカル", u"  バランス",     u"  射程",       u"  耐久"};
 
 const QString kCrLf = u"\r\n"_s;
 
@@ -46,9 +40,7 @@ QStringList stepNames(const ShownFigures& shown) {
 }
 
 QString changePrefix(const ShownFigures& shown) {
-    return numberText::readLenient(shown.changeTag) == Simulation::DefaultChangeSpec
-               ? QString()
-               : shown.changeCaption;
+    return shown.changeSeq == Simulation::DefaultChangeSpec ? QString() : shown.changeCaption;
 }
 
 QString planSteps(const ShownFigures& shown) {
@@ -73,14 +65,16 @@ QString listLine(const KaizoLine& line) {
     for (std::size_t i = 0; i < line.figures.size(); ++i) {
         const int value = line.figures[i];
         if (value != 0) {
-            text += modCommon::strFontColor(value) + kLabels[i].toString() +
-                    modCommon::strSigned(value) + u"</font>"_s;
+            text += modCommon::strFontColor(value) + u"  "_s +
+                    figureColumns::Labels[i].toString() + modCommon::strSigned(value) +
+                    u"</font>"_s;
         }
     }
     return text + u"  "_s + line.etc + kCrLf;
 }
 
-std::optional<QString> modificationList(qint16 bukiSeq, storage::Recordset& rs) {
+std::optional<QString> modificationList(storage::Connection& db, qint32 bukiSeq) {
+    storage::Recordset rs(db);
     if (!rs.open(modDBAccess::strGetKaizoListAll(bukiSeq)))
         return std::nullopt;
     QString text;
@@ -92,11 +86,12 @@ std::optional<QString> modificationList(qint16 bukiSeq, storage::Recordset& rs) 
         line.exp = rs.text(u"EXP");
         line.cost = std::llround(rs.field(u"COST").toDouble());
         for (std::size_t i = 0; i < line.figures.size(); ++i)
-            line.figures[i] = numberText::toInt16(rs.field(kColumns[i]).toDouble());
+            line.figures[i] = numberText::toInt16(rs.field(figureColumns::Names[i]).toDouble());
         line.etc = rs.text(u"ETC");
         text += listLine(line);
     }
-    rs.close();
+    if (!rs.lastError().isEmpty())
+        return std::nullopt;
     return text;
 }
 

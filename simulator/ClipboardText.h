@@ -2,10 +2,11 @@
 // The texts the simulator's clipboard buttons copy: the plan steps, the weapon figures (one line,
 // or a four-line summary) and the weapon's whole modification list with colour mark-up.
 //
-// The first three are built from the captions the simulator window shows, so what is pasted reads
-// exactly like the window; the list comes from the modification master. Placing the text on the
-// clipboard is Clipboard.h's job; the plan save (PlanStore.h) reads the same captions.
+// The first three are built from the texts the simulator window shows (FigureTexts.h), so what is
+// pasted reads exactly like the window; the list comes from the modification master. Placing the
+// text on the clipboard is Clipboard.h's job; the plan save (PlanStore.h) reads the same texts.
 
+#include "simulator/Figures.h"
 #include "simulator/KaizoText.h"
 
 #include <QString>
@@ -13,24 +14,8 @@
 #include <optional>
 
 namespace storage {
-class Recordset;
+class Connection;
 }
-
-// The captions of the simulator window that the exports and the plan save read.
-struct ShownFigures {
-    QString jukuren;       // lblJukuren: total proficiency
-    QString cost;          // lblCost: total cost, "###,###"
-    QString bukiName;      // the simulated weapon's name
-    qint16 maxKaisu = 0;   // the number of steps the weapon offers
-    QStringList steps;     // lblKaizo(0) … lblKaizo(4): the applied steps' names
-    QString damage;        // lblSpec(1): min～max
-    QString critical;      // lblSpec(3)
-    QString balance;       // lblSpec(4)
-    QString taikyu;        // lblSpec(6)
-    QString balanceTassei; // lblBalanceTassei: the Dex for 80% balance, in parentheses
-    QString changeCaption; // lblBukiSpecChange
-    QString changeTag;     // its tag: the SEQ of the performance change in force
-};
 
 namespace clipboardText {
 
@@ -38,7 +23,7 @@ namespace clipboardText {
 // past the weapon's last step or the fifth slot.
 QStringList stepNames(const ShownFigures& shown);
 
-// The performance change's caption when it is not the ordinary one (SEQ 23), else empty.
+// The performance change's caption when it is not the ordinary one, else empty.
 QString changePrefix(const ShownFigures& shown);
 
 // "45式ロングソード 攻撃強化→耐久強化"
@@ -64,6 +49,6 @@ QString listLine(const KaizoLine& line);
 
 // Every modification of the weapon in SORT_NO order, one line each; nullopt when the database
 // refused the query.
-std::optional<QString> modificationList(qint16 bukiSeq, storage::Recordset& rs);
+std::optional<QString> modificationList(storage::Connection& db, qint32 bukiSeq);
 
 } // namespace clipboardText

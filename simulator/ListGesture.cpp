@@ -1,8 +1,16 @@
 #include "simulator/ListGesture.h"
 
+namespace {
+
+int twips(int pixels) {
+    return pixels * 15;
+}
+
+} // namespace
+
 void ListGesture::press(Button button, int x, bool onRow) {
     mintButton = button;
-    mintDownX = x;
+    mintDownX = twips(x);
     mintGesture = 0;
     // A right press on empty space still counts as a hit; it never applies (see above).
     mblnKaizoHit = onRow ? button != Button::Other : button == Button::Right;
@@ -11,7 +19,8 @@ void ListGesture::press(Button button, int x, bool onRow) {
 void ListGesture::move(int x, bool rightButtonAlone) {
     if (!rightButtonAlone)
         return;
-    if ((mintGesture == 0 || mintGesture == 2) && x < mintDownX - Threshold)
+    x = twips(x);
+    if ((mintGesture == 0 || mintGesture == 2) && x < mintDownX - ThresholdTwips)
         ++mintGesture;
     else if (mintGesture == 1 && x > mintDownX)
         mintGesture = 2;

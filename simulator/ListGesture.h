@@ -3,17 +3,16 @@
 // the right-button stroke that undoes (left) or resets (left, back right past the start, left
 // again). The window feeds it the list's raw events and runs the command it answers with.
 
-#include "app/Twips.h"
-
 class ListGesture {
 public:
     enum class Button { Left = 1, Right = 2, Other = 4 };
     enum class Action { None, Undo, Reset };
 
-    // A stroke counts once it passes 100 twips, converted to pixels like the column widths.
-    static constexpr int Threshold = twipsToPixels(100);
+    // A stroke counts once it passes 100 twips (a device-independent pixel is 15 twips).
+    static constexpr int ThresholdTwips = 100;
 
-    // Any button press starts the stroke over.
+    // Positions are the list's, in device-independent pixels. Any button press starts the
+    // stroke over.
     void press(Button button, int x, bool onRow);
     // Only moves with the right button held alone advance the stroke.
     void move(int x, bool rightButtonAlone);

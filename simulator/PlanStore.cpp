@@ -1,8 +1,8 @@
 #include "simulator/PlanStore.h"
 
+#include "simulator/ClipboardText.h"
 #include "storage/NumberText.h"
 #include "storage/SettingsKeys.h"
-#include "storage/modCommon.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,32 +15,33 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-bool writePlan(const QString& section, int number, const Plan& plan) {
+// Name, Spec, Date, Data: the order a rewritten plan's keys are written in.
+void writePlan(storage::SettingsFile& settings, const QString& section, int number,
+               const Plan& plan) {
     const QString n = QString::number(number);
-    // Every key is written even after a refusal, so the batch fails as a whole.
-    bool ok = modCommon::setIni(section, settingsKeys::PlanName + n, plan.name);
-    ok = modCommon::setIni(section, settingsKeys::PlanSpec + n, plan.spec) && ok;
-    ok = modCommon::setIni(section, settingsKeys::PlanDate + n, plan.date) && ok;
-    return modCommon::setIni(section, settingsKeys::PlanData + n, plan.data) && ok;
+    settings.setValue(section, settingsKeys::PlanName + n, plan.name);
+    settings.setValue(section, settingsKeys::PlanSpec + n, plan.spec);
+    settings.setValue(section, settingsKeys::PlanDate + n, plan.date);
+    settings.setValue(section, settingsKeys::PlanData + n, plan.data);
 }
 
 } // namespace
 
-QString section(qint16 bukiSeq) {
+QString section(qint32 bukiSeq) {
     return settingsKeys::WeaponPrefix + QString::number(bukiSeq);
 }
 
-std::vector<Plan> read(qint16 bukiSeq) {
+std::vector<Plan> read(storage::SettingsFile& settings, qint32 bukiSeq) {
     const QString s = section(bukiSeq);
-    const int count = numberText::readCount(modCommon::strGetIni(s, settingsKeys::PlanCount));
+    const int count = numberText::readCount(settings.value(s, settingsKeys::PlanCount));
     std::vector<Plan> plans;
     plans.reserve(static_cast<std::size_t>(count));
     for (int i = 1; i <= count; ++i) {
         const QString n = QString::number(i);
-        plans.push_back({modCommon::strGetIni(s, settingsKeys::PlanName + n),
-                         modCommon::strGetIni(s, settingsKeys::PlanSpec + n),
-                         modCommon::strGetIni(s, settingsKeys::PlanDate + n),
-                         modCommon::strGetIni(s, settingsKeys::PlanData + n)});
+        plans.push_back({settings.value(s, settingsKeys::PlanName + n),
+                         settings.value(s, settingsKeys::PlanSpec + n),
+                         settings.value(s, settingsKeys::PlanDate + n),
+                         settings.value(s, settingsKeys::PlanData + n)});
     }
     return plans;
 }
@@ -53,28 +54,29 @@ WriteBack writeBack(Mode mode, Outcome outcome, bool deleted) {
     return deleted ? WriteBack::Rows : WriteBack::Nothing;
 }
 
-bool write(qint16 bukiSeq, const std::vector<Plan>& rows, const Plan* added) {
+storage::SaveOutcome write(storage::SettingsFile& settings, qint32 bukiSeq,
+                           const std::vector<Plan>& rows, const Plan* added) {
     const QString s = section(bukiSeq);
-    modCommon::IniBatch batch;
-    bool ok = true;
+    storage::SettingsBatch batch(settings);
     int number = 0;
     for (const Plan& plan : rows)
-        ok = writePlan(s, ++number, plan) && ok;
+        writePlan(settings, s, ++number, plan);
     if (!added) {
-        ok = modCommon::setIni(s, settingsKeys::PlanCount, QString::number(number)) && ok;
-    } else {
-        const QString n = QString::number(++number);
-        ok = modCommon::setIni(s, settingsKeys::PlanCount, n) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanName + n, added->name) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanData + n, added->data) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanSpec + n, added->spec) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanDate + n, added->date) && ok;
+        settings.setValue(s, settingsKeys::PlanCount, QString::number(number));
+        return batch.commit();
     }
-    return batch.commit() && ok;
+    // The new plan: Count first, then Name, Data, Spec, Date.
+    const QString n = QString::number(++number);
+    settings.setValue(s, settingsKeys::PlanCount, n);
+    settings.setValue(s, settingsKeys::PlanName + n, added->name);
+    settings.setValue(s, settingsKeys::PlanData + n, added->data);
+    settings.setValue(s, settingsKeys::PlanSpec + n, added->spec);
+    settings.setValue(s, settingsKeys::PlanDate + n, added->date);
+    return batch.commit();
 }
 
-QString record(const QString& changeTag, const QString& plan) {
-    return changeTag + u' ' + plan;
+QString record(qint32 changeSeq, const QString& plan) {
+    return QString::number(changeSeq) + u' ' + plan;
 }
 
 ParsedRecord parseRecord(QStringView data) {
@@ -84,8 +86,8 @@ ParsedRecord parseRecord(QStringView data) {
         return parsed;
     bool ok = false;
     const QStringView seq = data.first(space);
-    parsed.changeSeq = seq.toShort(&ok);
-    // toShort() would let blanks around the digits pass; a record never has them.
+    parsed.changeSeq = seq.toInt(&ok);
+    // toInt() would let blanks around the digits pass; a record never has them.
     if (!ok || seq.trimmed().size() != seq.size()) {
         parsed.status = ParsedRecord::Broken;
         return parsed;

@@ -7,7 +7,8 @@
 // and hands the list back here; every write-back is one atomic replacement of the file, so a
 // "Count" never disagrees with the keys written beside it.
 
-#include "simulator/ClipboardText.h"
+#include "simulator/Figures.h"
+#include "storage/SettingsFile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -23,11 +24,11 @@ struct Plan {
     QString data; // the plan record
 };
 
-QString section(qint16 bukiSeq);
+QString section(qint32 bukiSeq);
 
 // Plans 1 … Count of the weapon; a missing key gives empty text, a "Count" that is not a number
 // gives no plans.
-std::vector<Plan> read(qint16 bukiSeq);
+std::vector<Plan> read(storage::SettingsFile& settings, qint32 bukiSeq);
 
 enum class Mode { Save, Load };
 // Closed: the window's close box, which neither confirms nor cancels.
@@ -36,21 +37,21 @@ enum class WriteBack { Nothing, Rows, RowsAndNewPlan };
 
 WriteBack writeBack(Mode mode, Outcome outcome, bool deleted);
 
-// Rewrites plans 1 … n from rows and sets "Count" to n, or appends added as plan n + 1. Keys
-// numbered above the new Count are left alone. False when the file could not be replaced; it is
-// then unchanged.
-bool write(qint16 bukiSeq, const std::vector<Plan>& rows, const Plan* added = nullptr);
+// Rewrites plans 1 … n from rows and sets "Count" to n, or appends added as plan n + 1, in one
+// replacement of the file. Keys numbered above the new Count are left alone.
+storage::SaveOutcome write(storage::SettingsFile& settings, qint32 bukiSeq,
+                           const std::vector<Plan>& rows, const Plan* added = nullptr);
 
 // The plan record: the performance change's SEQ, one space, the plan string.
-QString record(const QString& changeTag, const QString& plan);
+QString record(qint32 changeSeq, const QString& plan);
 
 struct ParsedRecord {
     enum Status { Ok, NoSpace, Broken };
     Status status = NoSpace;
-    qint16 changeSeq = 0;
+    qint32 changeSeq = 0;
     QString plan;
 };
-// A record without a space holds nothing to load; one whose SEQ part is not a 16-bit whole number
+// A record without a space holds nothing to load; one whose SEQ part is not a 32-bit whole number
 // is broken.
 ParsedRecord parseRecord(QStringView data);
 

@@ -20,7 +20,7 @@ QString cut(QStringView plan, int count) {
     return result;
 }
 
-QString appended(const QString& plan, qint16 seq) {
+QString appended(const QString& plan, qint32 seq) {
     return plan + QString::number(seq) + u'.';
 }
 
@@ -33,7 +33,7 @@ Parsed parse(QStringView plan, int maxSteps) {
             break;
         }
         bool ok = false;
-        const qint16 seq = item.toShort(&ok);
+        const qint32 seq = item.toInt(&ok);
         if (!ok) {
             parsed.invalid = true;
             break;

@@ -15,12 +15,12 @@ QStringList items(QStringView plan);
 // The first count items, each with its ".".
 QString cut(QStringView plan, int count);
 
-QString appended(const QString& plan, qint16 seq);
+QString appended(const QString& plan, qint32 seq);
 
 // The SEQs to replay: at most maxSteps items are taken; an item that is not a whole number in
-// the 16-bit range ends the list there (invalid is then true).
+// the 32-bit range ends the list there (invalid is then true).
 struct Parsed {
-    QList<qint16> seqs;
+    QList<qint32> seqs;
     bool invalid = false;
     bool truncated = false;
 };

@@ -2,70 +2,103 @@
 
 #include "simulator/KaizoText.h"
 #include "simulator/PlanString.h"
-#include "simulator/WorkTable.h"
 #include "storage/Database.h"
 #include "storage/NumberText.h"
+#include "storage/Transaction.h"
 #include "storage/modDBAccess.h"
 
 #include <cmath>
 
 using namespace Qt::StringLiterals;
+using workTable::RowKind;
 
-namespace {
+Simulation::Simulation(storage::Connection& connection)
+    : m_db(connection)
+    , m_table(connection) {}
 
-QString naiyoCaption(const QString& naiyo) {
-    return u"( "_s + naiyo + u')';
+Simulation::Status Simulation::start(const Weapon& weapon, const std::optional<Profile>& profile,
+                                     const BonusChoice& bonus) {
+    if (!load(weapon))
+        return Status::DatabaseFailed;
+    storage::Transaction transaction(m_db);
+    StatusFigures status;
+    ChangeInForce change;
+    const QString rank = profile ? (melee() ? profile->attack : profile->range) : QString();
+    if ((profile && !writeStatus(*profile, rank, bonus, status)) ||
+        !writeChange(DefaultChangeSpec, change) || !rebuildBase() || !transaction.commit())
+        return Status::DatabaseFailed;
+    m_working = profile;
+    m_rank = rank;
+    m_bonus = bonus;
+    m_status = profile ? std::optional(status) : std::nullopt;
+    m_change = change;
+    m_plan.clear();
+    m_slots.fill({});
+    return Status::Ok;
 }
 
-QString figure(const storage::Recordset& rs, QStringView column) {
-    return numberText::numberText(rs.field(column).toDouble());
-}
-
-} // namespace
-
-Simulation::Simulation(storage::Connection& connection, storage::Recordset& shared)
-    : m_connection(connection)
-    , m_rs(shared) {}
-
-Simulation::Simulation()
-    : Simulation(storage::cnDatabase(), storage::rsShared()) {}
-
-bool Simulation::load(qint16 bukiSeq, const QString& bukiName) {
-    m_bukiSeq = bukiSeq;
-    m_bukiName = bukiName;
-    if (!m_rs.open(modDBAccess::strGetCombatType(bukiSeq)))
+bool Simulation::load(const Weapon& weapon) {
+    storage::Recordset rs(m_db);
+    if (!rs.open(modDBAccess::strGetCombatType(weapon.seq)))
         return false;
     // A weapon whose type has no row fights at range, like any type that is not melee.
-    m_combatType = m_rs.eof() ? 0 : numberText::toInt16(m_rs.field(0).toDouble());
-    m_rs.close();
-
-    if (!m_rs.open(modDBAccess::strGetMaxKaisu(bukiSeq)))
+    const qint16 combatType = rs.eof() ? 0 : numberText::toInt16(rs.field(0).toDouble());
+    if (!rs.open(modDBAccess::strGetMaxKaisu(weapon.seq)))
         return false;
-    const QVariant max = m_rs.eof() ? QVariant() : m_rs.field(u"MAX_KAISU");
+    const QVariant max = rs.eof() ? QVariant() : rs.field(u"MAX_KAISU");
+    m_weapon = weapon;
+    m_combatType = combatType;
     m_maxKaisu = max.isNull() ? 0 : qMin<qint16>(numberText::toInt16(max.toDouble()), 32766) + 1;
-    m_rs.close();
     return true;
 }
 
 QString Simulation::frameCaption(qint16 kaisu) const {
-    return m_bukiName + u" ("_s + QString::number(kaisu) + u'/' + QString::number(m_maxKaisu) +
-           u')';
+    return m_weapon.name + u" ("_s + QString::number(kaisu) + u'/' +
+           QString::number(m_maxKaisu) + u')';
 }
 
 std::optional<qint16> Simulation::stepCount() const {
-    return workTable::kaizoCount(m_rs);
+    return m_table.kaizoCount();
 }
 
-Simulation::Result Simulation::apply(qint16 kaizoSeq, const QString& name, const QString& naiyo) {
+std::optional<Figures> Simulation::figures(qint16 kaisu) const {
+    const std::optional<workTable::StepFigures> weapon = m_table.step(kaisu);
+    const std::optional<workTable::CombatSums> sums = weapon ? m_table.sums(kaisu) : std::nullopt;
+    if (!sums)
+        return std::nullopt;
+    return Figures{kaisu, *weapon, combatCalc::fromSums(*sums)};
+}
+
+std::optional<std::vector<Modification>> Simulation::offered(qint16 kaisu) const {
+    storage::Recordset rs(m_db);
+    if (!rs.open(modDBAccess::strGetKaizoList(m_weapon.seq, kaisu)))
+        return std::nullopt;
+    std::vector<Modification> list;
+    for (; !rs.eof(); rs.moveNext()) {
+        list.push_back({rs.field(0).toInt(), rs.text(1), rs.text(u"EXP"),
+                        static_cast<qint64>(std::llround(rs.field(u"COST").toDouble())),
+                        kaizoText::description(rs)});
+    }
+    if (!rs.lastError().isEmpty())
+        return std::nullopt;
+    return list;
+}
+
+Simulation::Result Simulation::apply(const Modification& modification) {
+    return applyStep(modification.seq, modification.name, modification.description);
+}
+
+Simulation::Result Simulation::applyStep(qint32 seq, const QString& name,
+                                         const QString& description) {
     const std::optional<qint16> k = stepCount();
     if (!k)
         return {Status::DatabaseFailed, 0};
     if (*k >= MaxSteps)
         return {Status::SlotsFull, *k};
-    if (!workTable::insertStep(*k, kaizoSeq, m_rs))
+    if (!m_table.insertStep(*k, seq))
         return {Status::DatabaseFailed, *k};
-    m_slots[static_cast<std::size_t>(*k)] = {name, naiyoCaption(naiyo), QString::number(kaizoSeq)};
-    m_plan = planString::appended(m_plan, kaizoSeq);
+    m_slots[static_cast<std::size_t>(*k)] = {name, u"( "_s + description + u')', seq};
+    m_plan = planString::appended(m_plan, seq);
     return {Status::Ok, static_cast<qint16>(*k + 1)};
 }
 
@@ -75,7 +108,7 @@ Simulation::Result Simulation::undo() {
         return {Status::DatabaseFailed, 0};
     if (*k == 0)
         return {Status::AtStepZero, 0};
-    if (!workTable::deleteWork(u"WHERE KAISU = "_s + QString::number(*k), m_rs))
+    if (!m_table.deleteStep(*k))
         return {Status::DatabaseFailed, *k};
     const qint16 left = static_cast<qint16>(*k - 1);
     if (left < MaxSteps)
@@ -84,116 +117,113 @@ Simulation::Result Simulation::undo() {
     return {Status::Ok, left};
 }
 
-bool Simulation::resetState() {
-    // Both statements or neither: a table without its base row could not be drawn.
-    workTable::Savepoint savepoint(m_connection);
-    if (!workTable::deleteWork(u"WHERE SHURUI = 0"_s, m_rs) ||
-        !workTable::insertBase(m_bukiSeq, m_rs) || !savepoint.commit())
-        return false;
-    m_slots.fill({});
-    m_plan.clear();
-    return true;
+bool Simulation::rebuildBase() {
+    return m_table.deleteKind(RowKind::Weapon) && m_table.insertBase(m_weapon.seq);
 }
 
-Simulation::ReplayResult Simulation::replay(const QString& plan) {
-    // All steps in one go: faster, and a statement that fails leaves the simulation as it was.
+Simulation::Result Simulation::reset() {
+    // Both statements or neither: a table without its base row could not be drawn.
+    storage::Transaction transaction(m_db);
+    if (!rebuildBase() || !transaction.commit())
+        return {Status::DatabaseFailed, stepCount().value_or(0)};
+    m_slots.fill({});
+    m_plan.clear();
+    return {Status::Ok, 0};
+}
+
+Simulation::Result Simulation::replayOn(qint32 changeSeq, const QString& plan) {
+    // All in one go: faster, and a statement that fails leaves the simulation as it was.
     const std::array<StepSlot, MaxSteps> slotsBefore = m_slots;
     const QString planBefore = m_plan;
-    workTable::Savepoint savepoint(m_connection);
-    ReplayResult result;
-    auto failed = [&](Status status) {
+    storage::Transaction transaction(m_db);
+    const auto failed = [&] {
         m_slots = slotsBefore;
         m_plan = planBefore;
-        result.status = status;
-        return result;
+        return Result{Status::DatabaseFailed, stepCount().value_or(0)};
     };
-    const std::optional<qint16> k = stepCount();
-    if (!k || (*k != 0 && !resetState()))
-        return failed(Status::DatabaseFailed);
+    ChangeInForce change;
+    if (!writeChange(changeSeq, change) || !rebuildBase())
+        return failed();
+    m_slots.fill({});
     m_plan.clear();
-    const planString::Parsed parsed = planString::parse(plan, MaxSteps);
-    result.invalid = parsed.invalid;
-    result.truncated = parsed.truncated;
-    for (qint16 seq : parsed.seqs) {
-        if (!m_rs.open(modDBAccess::strGetKaizo(seq)))
-            return failed(Status::DatabaseFailed);
+    Result result;
+    for (qint32 seq : planString::parse(plan, MaxSteps).seqs) {
+        storage::Recordset rs(m_db);
+        if (!rs.open(modDBAccess::strGetKaizo(seq)))
+            return failed();
         // A SEQ the master no longer has still takes its step (it changes no figure); its slot
         // says so instead of repeating the step before it.
-        QString name = u"(未登録の改造 "_s + QString::number(seq) + u')';
-        QString naiyo;
-        if (!m_rs.eof()) {
-            name = m_rs.text(1);
-            naiyo = kaizoText::description(m_rs);
-        }
-        m_rs.close();
-        const Result step = apply(seq, name, naiyo);
-        if (!step.ok())
-            return failed(step.status);
-        result.applied = step.kaisu;
+        const bool known = !rs.eof();
+        const QString name = known ? rs.text(1) : u"(未登録の改造 "_s + QString::number(seq) + u')';
+        const QString description = known ? kaizoText::description(rs) : QString();
+        rs.close();
+        result = applyStep(seq, name, description);
+        if (!result.ok())
+            return failed();
     }
-    if (!savepoint.commit())
-        return failed(Status::DatabaseFailed);
+    if (!transaction.commit())
+        return failed();
+    m_change = change;
     return result;
 }
 
-std::optional<std::vector<ListRow>> Simulation::offered(qint16 kaisu) const {
-    if (!m_rs.open(modDBAccess::strGetKaizoList(m_bukiSeq, kaisu)))
-        return std::nullopt;
-    std::vector<ListRow> rows;
-    for (; !m_rs.eof(); m_rs.moveNext()) {
-        ListRow row;
-        row.tag = m_rs.text(0);
-        row.text = m_rs.text(1);
-        const auto cost = static_cast<qint64>(std::llround(m_rs.field(u"COST").toDouble()));
-        row.subItems = {m_rs.text(u"EXP"), numberText::formatThousands(cost),
-                        kaizoText::description(m_rs)};
-        rows.push_back(std::move(row));
-    }
-    m_rs.close();
-    return rows;
-}
-
-std::optional<ChangeSpace> Simulation::setChangeSpace(qint16 seq) {
-    workTable::Savepoint savepoint(m_connection);
-    if (!workTable::deleteWork(u"WHERE SHURUI = 3"_s, m_rs))
-        return std::nullopt;
-    // The lookup has a recordset of its own, as the performance change dialog may hold the
-    // shared one's statement.
-    storage::Recordset lookup(m_connection);
+bool Simulation::writeChange(qint32 seq, ChangeInForce& change) {
+    if (!m_table.deleteKind(RowKind::ChangeSpec))
+        return false;
+    storage::Recordset lookup(m_db);
     if (!lookup.open(modDBAccess::strGetChangeSpec(seq)))
-        return std::nullopt;
-    ChangeSpace change;
-    QString values = u"0,0,0,0,0,0,0"_s;
-    change.tag = QString::number(DefaultChangeSpec);
+        return false;
+    const QString values = workTable::changeSpecValues(lookup);
+    change = {DefaultChangeSpec, false, {}};
     if (!lookup.eof()) {
-        change.found = true;
-        change.caption = lookup.text(u"SHURUI") + u" : "_s + lookup.text(u"NAME");
-        change.tag = lookup.text(u"SEQ");
-        values = figure(lookup, u"MIN_DAMAGE") + u',' + figure(lookup, u"MAX_DAMAGE") + u",0,0,"_s +
-                 figure(lookup, u"CRITICAL") + u',' + figure(lookup, u"BLANCE") + u',' +
-                 figure(lookup, u"TAIKYU");
+        change = {lookup.field(u"SEQ").toInt(), true,
+                  lookup.text(u"SHURUI") + u" : "_s + lookup.text(u"NAME")};
     }
     lookup.close();
-    if (!workTable::insertValues(values, workTable::ChangeSpecRow, m_rs) || !savepoint.commit())
-        return std::nullopt;
-    return change;
+    return m_table.insertValues(values, RowKind::ChangeSpec);
 }
 
-std::optional<bonusCalc::SkillBonus> Simulation::skillBonus(const QString& rank) const {
-    if (!m_rs.open(modDBAccess::strGetLankBonus(rank, m_combatType)))
-        return std::nullopt;
-    bonusCalc::SkillBonus bonus;
-    if (!m_rs.eof()) {
-        bonus = {numberText::toInt16(m_rs.field(u"MIN_DAMAGE").toDouble()),
-                 numberText::toInt16(m_rs.field(u"MAX_DAMAGE").toDouble()),
-                 numberText::toInt16(m_rs.field(u"BALANCE").toDouble())};
-    }
-    m_rs.close();
-    return bonus;
+Simulation::Status Simulation::setStatus(const Profile& working, const QString& rank,
+                                         const BonusChoice& bonus) {
+    StatusFigures status;
+    storage::Transaction transaction(m_db);
+    if (!writeStatus(working, rank, bonus, status) || !transaction.commit())
+        return Status::DatabaseFailed;
+    m_working = working;
+    m_rank = rank;
+    m_bonus = bonus;
+    m_status = status;
+    return Status::Ok;
 }
 
-bool Simulation::writeBonus(const QString& values) {
-    workTable::Savepoint savepoint(m_connection);
-    return workTable::deleteWork(u"WHERE SHURUI = 1"_s, m_rs) &&
-           workTable::insertValues(values, workTable::BonusRow, m_rs) && savepoint.commit();
+bool Simulation::writeStatus(const Profile& working, const QString& rank,
+                             const BonusChoice& bonus, StatusFigures& status) {
+    const bonusCalc::BonusValues set = bonus.set ? bonusCalc::values(*bonus.set)
+                                                 : bonusCalc::BonusValues{};
+    status.name = working.name;
+    status.stats = bonusCalc::totals(working, set);
+    status.marks = bonus.set ? bonusCalc::marks(set) : bonusCalc::Marks{};
+    status.combatType = melee() ? u"アタック"_s : u"レンジ"_s;
+    status.rank = rank;
+    status.bonusSetName = bonus.name;
+
+    const std::optional<bonusCalc::SkillBonus> skill = skillBonus(m_db, rank, m_combatType);
+    if (!skill)
+        return false;
+    const bonusCalc::Bonus row =
+        bonusCalc::bonus(m_combatType, bonusCalc::stats(status.stats), *skill, set);
+    return m_table.deleteKind(RowKind::Bonus) &&
+           m_table.insertValues(bonusCalc::valueText(row), RowKind::Bonus);
+}
+
+std::optional<bonusCalc::SkillBonus>
+Simulation::skillBonus(storage::Connection& db, const QString& rank, qint16 combatType) {
+    storage::Recordset rs(db);
+    if (!rs.open(modDBAccess::strGetLankBonus(rank, combatType)))
+        return std::nullopt;
+    if (rs.eof())
+        return bonusCalc::SkillBonus{};
+    return bonusCalc::SkillBonus{numberText::toInt16(rs.field(u"MIN_DAMAGE").toDouble()),
+                                 numberText::toInt16(rs.field(u"MAX_DAMAGE").toDouble()),
+                                 numberText::toInt16(rs.field(u"BALANCE").toDouble())};
 }

@@ -1,14 +1,20 @@
 #pragma once
 // The simulation of one weapon's modification plan, without any window.
 //
-// The figures live in the work table (WorkTable.h); this class keeps only what the table cannot:
-// the weapon's identity, the plan string and the five step slots the window shows. Every command
-// first runs its statements and changes the plan and the slots only when they succeeded, so the
-// plan string always has exactly k items (k = the steps in the work table) and item i is the SEQ
-// in slot i-1. frmKaizo calls these commands and draws what they leave behind.
+// The figures live in the work table (WorkTable.h) and are read back from it; this class holds
+// everything else the simulator knows: the weapon, its combat type and step count, the
+// performance change in force, the character's working copy with the rank its weapon skill uses
+// and the bonus set, the plan string and the five step slots. Every command runs its statements
+// first and changes its state only when they all stood (commands of several statements run in one
+// transaction), so after a failure the simulation is exactly as it was. The plan string always has
+// k items (k = the steps in the work table) and item i is the SEQ of slot i-1.
+//
+// frmKaizo calls these commands and draws Figures, status() and the slots; the dialogs opened
+// from the simulator read what they need here.
 
-#include "app/RowListModel.h"
-#include "simulator/BonusCalc.h"
+#include "catalogue/SideListValues.h"
+#include "simulator/Figures.h"
+#include "simulator/WorkTable.h"
 
 #include <QString>
 #include <array>
@@ -17,28 +23,12 @@
 
 namespace storage {
 class Connection;
-class Recordset;
-} // namespace storage
-
-// What one step slot of the window shows: the modification's name, its description in
-// "( " … ")" and, as tag, its SEQ. All empty while the step is not applied.
-struct StepSlot {
-    QString name;
-    QString naiyo;
-    QString tag;
-};
-
-// The initial performance change as the window shows it.
-struct ChangeSpace {
-    bool found = false;
-    QString caption; // category + " : " + name
-    QString tag;     // the SEQ in force; "23" when the entry is unknown
-};
+}
 
 class Simulation {
 public:
     static constexpr int MaxSteps = 5;
-    static constexpr qint16 DefaultChangeSpec = 23;
+    static constexpr qint32 DefaultChangeSpec = 23;
 
     enum class Status { Ok, DatabaseFailed, SlotsFull, AtStepZero };
     struct Result {
@@ -46,58 +36,73 @@ public:
         qint16 kaisu = 0; // the step count afterwards
         bool ok() const { return status == Status::Ok; }
     };
-    struct ReplayResult {
-        Status status = Status::Ok;
-        qint16 applied = 0;     // steps applied (the step count afterwards)
-        bool invalid = false;   // stopped at an item that is not a SEQ
-        bool truncated = false; // items beyond the five slots were left out
-        bool ok() const { return status == Status::Ok; }
+
+    struct Weapon {
+        qint32 seq = 0;
+        QString name;
     };
 
-    explicit Simulation(storage::Connection& connection, storage::Recordset& shared);
-    Simulation();
+    explicit Simulation(storage::Connection& connection);
 
-    // Reads the weapon's combat type and step count.
-    bool load(qint16 bukiSeq, const QString& bukiName);
-    qint16 bukiSeq() const { return m_bukiSeq; }
-    const QString& bukiName() const { return m_bukiName; }
+    // Reads the weapon, writes the bonus row of the profile in use (none: no character), the
+    // ordinary performance change and step 0.
+    Status start(const Weapon& weapon, const std::optional<Profile>& profile,
+                 const BonusChoice& bonus);
+
+    const Weapon& weapon() const { return m_weapon; }
     qint16 maxKaisu() const { return m_maxKaisu; }
-    qint16 combatType() const { return m_combatType; }
+    bool melee() const { return m_combatType == 1; }
     // name + " (k/max)"
     QString frameCaption(qint16 kaisu) const;
-
     const QString& plan() const { return m_plan; }
-    const std::array<StepSlot, MaxSteps>& stepSlots() const { return m_slots; }
+    const std::array<StepSlot, MaxSteps>& slots() const { return m_slots; }
+    const ChangeInForce& change() const { return m_change; }
+    const std::optional<Profile>& workingProfile() const { return m_working; }
+    const QString& rankInUse() const { return m_rank; }
+    const BonusChoice& bonus() const { return m_bonus; }
+    // The status frame; nothing while no character is in use.
+    const std::optional<StatusFigures>& status() const { return m_status; }
 
     std::optional<qint16> stepCount() const;
+    std::optional<Figures> figures(qint16 kaisu) const;
+    std::optional<std::vector<Modification>> offered(qint16 kaisu) const;
 
     // Applies a modification as the next step.
-    Result apply(qint16 kaizoSeq, const QString& name, const QString& naiyo);
+    Result apply(const Modification& modification);
     // Removes the last step.
     Result undo();
     // Back to step 0: empty plan and slots, a new base row.
-    bool resetState();
-    // Applies a plan string on top of step 0 (returning there first when needed). When a
-    // statement fails, the table, the plan and the slots stay as they were before the call.
-    ReplayResult replay(const QString& plan);
+    Result reset();
+    // Puts a performance change in force and applies a plan string on step 0 of it: the
+    // performance change command with the current plan, and a loaded plan with its own. At most
+    // five steps are applied; an item that is not a SEQ ends the plan there.
+    Result replayOn(qint32 changeSeq, const QString& plan);
+    // The status dialog's outcome (or, cancelled, the status as it was): the working copy, the
+    // rank the weapon's skill uses and the bonus set; rebuilds the bonus row.
+    Status setStatus(const Profile& working, const QString& rank, const BonusChoice& bonus);
 
-    // The modifications offered at a step, as rows of the modification list.
-    std::optional<std::vector<ListRow>> offered(qint16 kaisu) const;
-
-    // Replaces the performance change row with the entry seq (zeros when it is unknown).
-    std::optional<ChangeSpace> setChangeSpace(qint16 seq);
-    // The rank bonus of the weapon's combat skill; zeros when the rank has no row.
-    std::optional<bonusCalc::SkillBonus> skillBonus(const QString& rank) const;
-    // Replaces the bonus row.
-    bool writeBonus(const QString& values);
+    // The bonus a rank gives the skill of a combat type; zeros when the rank has no row.
+    static std::optional<bonusCalc::SkillBonus> skillBonus(storage::Connection& db,
+                                                           const QString& rank, qint16 combatType);
 
 private:
-    storage::Connection& m_connection;
-    storage::Recordset& m_rs;
-    qint16 m_bukiSeq = 0;
-    QString m_bukiName;
+    bool load(const Weapon& weapon);
+    bool writeChange(qint32 seq, ChangeInForce& change);
+    bool writeStatus(const Profile& working, const QString& rank, const BonusChoice& bonus,
+                     StatusFigures& status);
+    bool rebuildBase();
+    Result applyStep(qint32 seq, const QString& name, const QString& description);
+
+    storage::Connection& m_db;
+    workTable::WorkTable m_table;
+    Weapon m_weapon;
     qint16 m_maxKaisu = 0;
     qint16 m_combatType = 0;
+    ChangeInForce m_change;
+    std::optional<Profile> m_working;
+    QString m_rank;
+    BonusChoice m_bonus;
+    std::optional<StatusFigures> m_status;
     QString m_plan;
     std::array<StepSlot, MaxSteps> m_slots;
 };

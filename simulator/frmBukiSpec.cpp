@@ -1,41 +1,73 @@
 #include "simulator/frmBukiSpec.h"
 
-#include "app/MessageBox.h"
-#include "app/ReportList.h"
-#include "app/Twips.h"
-#include "simulator/SimulatorAccess.h"
-#include "storage/Database.h"
-#include "storage/NumberText.h"
-#include "storage/modDBAccess.h"
+#include "ui/MessageBox.h"
+#include "ui/Messages.h"
+#include "ui/ReportList.h"
+#include "ui/Twips.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <iterator>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kNotSelectable = u"選べません"_s;
-const QString kNotSelectableMessage = u"空行やカテゴリ行は選択できません。"_s;
+QString specCell(const SpecRow& row, int column) {
+    switch (row.kind) {
+    case SpecRow::Kind::Category:
+        return column == 0 ? u"○ "_s + row.category : QString();
+    case SpecRow::Kind::Blank:
+        return {};
+    case SpecRow::Kind::Entry:
+        break;
+    }
+    const ChangeEntry& e = row.entry;
+    const QString cells[] = {u"  "_s + e.name, e.damage, e.critical, e.balance, e.taikyu};
+    return column < 5 ? cells[column] : QString();
+}
+
+// Category captions are drawn in grey: they cannot be chosen.
+class SpecListModel : public ValueListModel<SpecRow> {
+public:
+    explicit SpecListModel(QObject* parent)
+        : ValueListModel(reportColumns({{u"武器名"_s, 1400},
+                                        {u"ダメージ"_s, 900},
+                                        {u"クリティカル"_s, 1100},
+                                        {u"バランス"_s, 900},
+                                        {u"耐久"_s, 600}}),
+                         specCell, parent) {}
+
+protected:
+    RowColour rowColour(int row) const override {
+        return this->row(row).kind == SpecRow::Kind::Category ? RowColour::ButtonShadow
+                                                              : RowColour::Normal;
+    }
+};
 
 } // namespace
 
-qint16 frmBukiSpec::intFormStartChange(SimulatorAccess& sim) {
-    frmBukiSpec dialog(sim.window());
-    if (!dialog.buildList(sim.changeSpecTag()))
-        return -1;
-    if (!dialog.hasEntries())
-        return 0;
-    if (dialog.initForm() == 1)
-        return 1;
-    return sim.setChangeSpace(dialog.selectedSeq()) ? 0 : -1;
+frmBukiSpec::Outcome frmBukiSpec::intFormStartChange(QWidget* owner, storage::Connection& db,
+                                                     qint32 changeInForce) {
+    const std::optional<std::vector<ChangeGroup>> groups = changeCatalogue::groups(db);
+    if (!groups)
+        return {Outcome::Kind::Failed};
+    if (groups->empty())
+        return {Outcome::Kind::NothingOffered};
+    frmBukiSpec dialog(owner);
+    dialog.buildList(*groups, changeInForce);
+    dialog.lvwSpecList->setFocus();
+    dialog.exec();
+    const SpecRow* row = dialog.selectedRow();
+    if (!dialog.m_chosen || !row)
+        return {Outcome::Kind::Cancelled};
+    return {Outcome::Kind::Chosen, row->entry.seq};
 }
 
 frmBukiSpec::frmBukiSpec(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_model(new SpecListModel(this)) {
     setObjectName(u"frmBukiSpec"_s);
     setWindowTitle(u"武器性能変化"_s);
 
@@ -43,6 +75,7 @@ frmBukiSpec::frmBukiSpec(QWidget* owner)
     lvwSpecList->setObjectName(u"lvwSpecList"_s);
     lvwSpecList->setMinimumSize(twipsToPixels(1400 + 900 + 1100 + 900 + 600) + 24,
                                 twipsToPixels(4000));
+    lvwSpecList->setListModel(m_model);
     cmdOK = new QPushButton(u"OK"_s, this);
     cmdOK->setObjectName(u"cmdOK"_s);
     cmdOK->setDefault(true);
@@ -65,96 +98,51 @@ frmBukiSpec::frmBukiSpec(QWidget* owner)
     connect(lvwSpecList, &ReportList::buttonPressed, this,
             [this](Qt::MouseButton, const QPoint&, bool onRow) { blnSpecListHit = onRow; });
     connect(lvwSpecList, &ReportList::listDoubleClicked, this, [this] {
-        const int row = lvwSpecList->currentRow();
-        if (blnSpecListHit && row >= 0 && m_model.row(row).tag != kNotSelectable)
-            choose();
+        const SpecRow* row = selectedRow();
+        if (blnSpecListHit && row && row->kind == SpecRow::Kind::Entry) {
+            m_chosen = true;
+            accept();
+        }
     });
 }
 
-void frmBukiSpec::createColumn() {
-    m_model.setColumns({{u"武器名"_s, 1400, Qt::AlignLeft},
-                        {u"ダメージ"_s, 900, Qt::AlignHCenter},
-                        {u"クリティカル"_s, 1100, Qt::AlignHCenter},
-                        {u"バランス"_s, 900, Qt::AlignHCenter},
-                        {u"耐久"_s, 600, Qt::AlignHCenter}});
-    lvwSpecList->setRowModel(&m_model);
-}
-
-bool frmBukiSpec::buildList(const QString& currentTag) {
-    createColumn();
-    // The category query stays open while each category's entries are read.
-    storage::Recordset categories(storage::cnDatabase());
-    storage::Recordset entries(storage::cnDatabase());
-    if (!categories.open(modDBAccess::strGetChangeSpecShuruiList()))
-        return false;
-    std::vector<ListRow> rows;
-    for (; !categories.eof(); categories.moveNext()) {
-        const QString shurui = categories.text(0);
-        if (!entries.open(modDBAccess::strGetChangeSpecList(shurui)))
-            return false;
-        std::vector<ListRow> shown;
-        for (; !entries.eof(); entries.moveNext()) {
-            const QString seq = entries.text(u"SEQ");
-            shown.push_back({u"  "_s + entries.text(u"NAME"),
-                             {entries.text(u"DAMAGE"), entries.text(u"CRITICAL"),
-                              entries.text(u"BLANCE"), entries.text(u"TAIKYU")},
-                             seq,
-                             u"LIST_"_s + seq,
-                             RowColour::Normal});
+void frmBukiSpec::buildList(const std::vector<ChangeGroup>& groups, qint32 changeInForce) {
+    std::vector<SpecRow> rows;
+    int current = -1;
+    for (const ChangeGroup& group : groups) {
+        rows.push_back({SpecRow::Kind::Category, group.name, {}});
+        for (const ChangeEntry& entry : group.entries) {
+            if (entry.seq == changeInForce && current < 0)
+                current = static_cast<int>(rows.size());
+            rows.push_back({SpecRow::Kind::Entry, group.name, entry});
         }
-        entries.close();
-        // A category whose changes are all hidden offers nothing to choose.
-        if (shown.empty())
-            continue;
-        rows.push_back({u"○ "_s + shurui, {}, kNotSelectable, {}, RowColour::ButtonShadow});
-        std::move(shown.begin(), shown.end(), std::back_inserter(rows));
-        rows.push_back({{}, {}, kNotSelectable, {}, RowColour::Normal});
+        rows.push_back({SpecRow::Kind::Blank, {}, {}});
     }
-    categories.close();
-    m_model.assign(std::move(rows));
-
     // A change in force that is not listed (hidden since, or gone) must not lock the user out.
-    int current = m_model.findKey(u"LIST_"_s + currentTag);
-    for (int i = 0; current < 0 && i < m_model.count(); ++i) {
-        if (m_model.row(i).tag != kNotSelectable)
-            current = i;
-    }
+    if (current < 0)
+        current = 1;
+    m_model->assign(std::move(rows));
     lvwSpecList->setCurrentRow(current);
-    lvwSpecList->setToolTip(u"ダブルクリックで選択できます。"_s + kNotSelectableMessage);
-    return true;
+    lvwSpecList->setToolTip(u"ダブルクリックで選択できます。"_s + messages::NotSelectable);
 }
 
-bool frmBukiSpec::hasEntries() const {
-    return m_model.count() > 0;
-}
-
-qint16 frmBukiSpec::initForm() {
-    intOutcome = 0;
-    lvwSpecList->setFocus();
-    exec();
-    return intOutcome;
-}
-
-qint16 frmBukiSpec::selectedSeq() const {
+// The list's current row, whether or not it is still highlighted.
+const SpecRow* frmBukiSpec::selectedRow() const {
     const int row = lvwSpecList->currentRow();
-    return row < 0 ? qint16(0) : numberText::toInt16(numberText::readLenient(m_model.row(row).tag));
+    return row >= 0 && row < m_model->count() ? &m_model->row(row) : nullptr;
 }
 
 void frmBukiSpec::cmdOKClick() {
-    const int row = lvwSpecList->currentRow();
-    if (row < 0 || m_model.row(row).tag == kNotSelectable) {
-        ui::msgBox(this, kNotSelectableMessage, ui::Buttons::Ok, ui::Icon::Exclamation);
+    const SpecRow* row = selectedRow();
+    if (!row || row->kind != SpecRow::Kind::Entry) {
+        ui::msgBox(this, messages::NotSelectable, ui::Buttons::Ok, ui::Icon::Exclamation);
         return;
     }
-    choose();
-}
-
-void frmBukiSpec::choose() {
-    intOutcome = 0;
-    done(QDialog::Accepted);
+    m_chosen = true;
+    accept();
 }
 
 void frmBukiSpec::reject() {
-    intOutcome = 1;
+    m_chosen = false;
     QDialog::reject();
 }

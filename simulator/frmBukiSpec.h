@@ -1,22 +1,39 @@
 #pragma once
 // The initial performance change dialog: every shown change of the master, grouped under its
-// category, with the change in force preselected. The chosen change goes to the simulation
-// through SimulatorAccess::setChangeSpace; the simulator then replays its plan on the new base.
+// category, with the change in force preselected. It hands back the chosen change; the simulator
+// then puts it in force and replays its plan on it.
 
-#include "app/RowListModel.h"
+#include "simulator/ChangeCatalogue.h"
+#include "ui/ListModel.h"
 
 #include <QDialog>
 
 class QPushButton;
 class ReportList;
-class SimulatorAccess;
+
+namespace storage {
+class Connection;
+}
+
+// A row of the list: a category caption, a change, or the blank row that ends a category.
+struct SpecRow {
+    enum class Kind { Category, Entry, Blank };
+    Kind kind = Kind::Blank;
+    QString category;
+    ChangeEntry entry;
+};
 
 class frmBukiSpec : public QDialog {
     Q_OBJECT
 public:
-    // 0 when a change was applied or the master offers none, 1 when cancelled, -1 when the list
-    // could not be read or the change could not be applied (the caller reports it).
-    static qint16 intFormStartChange(SimulatorAccess& sim);
+    struct Outcome {
+        enum class Kind { Chosen, Cancelled, NothingOffered, Failed };
+        Kind kind = Kind::Cancelled;
+        qint32 seq = 0; // the chosen change
+    };
+
+    static Outcome intFormStartChange(QWidget* owner, storage::Connection& db,
+                                      qint32 changeInForce);
 
     // Cancel, Esc and the close box alike.
     void reject() override;
@@ -24,21 +41,15 @@ public:
 private:
     explicit frmBukiSpec(QWidget* owner);
 
-    // Builds the list and preselects the change with this SEQ (the first entry when it is not
-    // listed). False when a query failed.
-    bool buildList(const QString& currentTag);
-    bool hasEntries() const;
-    // Shows the dialog modally; the outcome: 0 chosen, 1 cancelled.
-    qint16 initForm();
-    // The SEQ of the selected row.
-    qint16 selectedSeq() const;
-    void createColumn();
+    // Lists the groups and preselects the change in force (the first entry when it is not
+    // listed).
+    void buildList(const std::vector<ChangeGroup>& groups, qint32 changeInForce);
+    const SpecRow* selectedRow() const;
     void cmdOKClick();
-    void choose();
 
-    qint16 intOutcome = 0;
+    bool m_chosen = false;
     bool blnSpecListHit = false;
-    RowListModel m_model;
+    ValueListModel<SpecRow>* m_model;
     ReportList* lvwSpecList = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;

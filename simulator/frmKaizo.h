@@ -1,124 +1,96 @@
 #pragma once
 // The simulator window: one weapon's modification plan, step by step.
 //
-// The window draws what the Simulation engine and the work table hold and turns the user's
-// clicks, keys and mouse strokes into the engine's commands. The catalogue window's selected rows
-// come in through CatalogueAccess; the dialogs opened from here (performance change, profile
-// editor, save and load) act on the simulation through SimulatorAccess.
+// The window turns the user's clicks, keys and mouse strokes into the commands of a Simulation
+// and draws what it hands back: the figures of the current step in three panels
+// (KaizoPanels.h), the step slots and the modifications offered next. The catalogue's choices
+// come in through CatalogueAccess; the dialogs opened from here get the values they show and
+// hand back what the user chose, which the window gives to the Simulation.
 
-#include "app/RowListModel.h"
+#include "editors/frmProfile.h"
 #include "simulator/ListGesture.h"
 #include "simulator/Simulation.h"
-#include "simulator/SimulatorAccess.h"
+#include "simulator/frmBukiSpec.h"
+#include "storage/Stores.h"
+#include "ui/ListModel.h"
 
 #include <QDialog>
-#include <array>
 #include <functional>
 
 class CatalogueAccess;
-class QGroupBox;
-class QLabel;
+class PlanPanel;
 class QPushButton;
-struct ShownFigures;
 class ReportList;
+class StatusPanel;
+class WeaponPanel;
 
-class frmKaizo : public QDialog, public SimulatorAccess {
+class frmKaizo : public QDialog {
     Q_OBJECT
 public:
-    // The performance change dialog: 0 applied (or nothing to offer), 1 cancelled, any other
-    // value: the dialog could not be set up.
-    using BukiSpecStart = std::function<qint16(SimulatorAccess&)>;
-    // The profile editor in simulator mode; it redraws the combat figures itself.
-    using ProfileStart = std::function<void(SimulatorAccess&)>;
-    struct Hooks {
-        BukiSpecStart bukiSpec;
-        ProfileStart profile;
+    // The dialogs this window opens; tests put their own in.
+    struct Dialogs {
+        std::function<frmBukiSpec::Outcome(QWidget*, storage::Connection&, qint32)> bukiSpec;
+        std::function<std::optional<frmProfile::StatusChoice>(QWidget*, storage::Connection&,
+                                                              const frmProfile::StatusInput&)>
+            status;
     };
+    static Dialogs realDialogs();
 
-    frmKaizo(CatalogueAccess& catalogue, QWidget* owner, Hooks hooks = {});
+    frmKaizo(QWidget* owner, const storage::Stores& stores, CatalogueAccess& catalogue,
+             Dialogs dialogs = realDialogs());
     ~frmKaizo() override;
 
     // Runs a simulation of the catalogue's selected weapon, modal over owner; 0 after closing.
-    static qint16 intFormStart(CatalogueAccess& catalogue, QWidget* owner, Hooks hooks = {});
+    static qint16 intFormStart(QWidget* owner, const storage::Stores& stores,
+                               CatalogueAccess& catalogue);
     qint16 intFormStart();
     // The start without showing the window; false (already reported) when it failed.
     bool prepare();
 
+    const Simulation& simulation() const { return m_sim; }
     // Modifier keys of the last key-down on the window (Shift 1, Ctrl 2, Alt 4); 0 after a key-up.
     qint16 shiftState() const { return mintShift; }
-    void setShiftState(qint16 state) { mintShift = state; }
-    const Simulation& simulation() const { return m_sim; }
-
-    // SimulatorAccess
-    QWidget* window() override { return this; }
-    CatalogueAccess& catalogue() override { return m_catalogue; }
-    bool setChangeSpace(qint16 seq) override;
-    bool ResetState(bool backup) override;
-    bool setStateRecovery(const QString& plan) override;
-    bool insertStatus() override;
-    bool setCombatStatus(qint16 kaisu) override;
-    QString combatTypeTag() const override;
-    QString combatTypeCaption() const override;
-    QString attackRank() const override;
-    void setAttackRank(const QString& rank) override;
-    QString changeSpecTag() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildWindow();
-    void createColumn();
-    bool setPersonalData();
-    void deleteTmpItem();
-    bool setKaizoData(qint16 kaisu);
-    bool setBukiStatus(qint16 kaisu);
+    void buildControlPanel();
+    void connectCommands();
+    void connectList();
     bool redraw(qint16 kaisu);
     void showSteps(qint16 kaisu);
-    void loadKaizoState(qint16 seq, const QString& name, const QString& naiyo);
+    bool after(const Simulation::Result& result);
+    void reportDatabaseFailure();
     bool handleListKey(int key);
 
     void cmdKaizoClick();
     void cmdBackClick();
     void cmdResetClick();
     void cmdBukiSpecClick();
-
-    void listPressed(Qt::MouseButton button, const QPoint& pos, bool onRow);
+    void cmdModClick();
+    void cmdSaveClick();
+    void cmdLoadClick();
     void listReleased();
 
-    void reportDatabaseFailure();
     ShownFigures shownFigures() const;
 
+    storage::Stores m_stores;
     CatalogueAccess& m_catalogue;
-    Hooks m_hooks;
+    Dialogs m_dialogs;
     Simulation m_sim;
-    RowListModel m_kaizoModel;
+    // What the window shows now; the exports and the plan save read it.
+    std::optional<Figures> m_shown;
+    ValueListModel<Modification>* m_kaizoModel;
 
     qint16 mintShift = 0;
     ListGesture m_gesture;
 
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* fraBukiSpac = nullptr;
-    QGroupBox* fraSta = nullptr;
-    ReportList* lvwKaizo = nullptr;
-    QLabel* lblJukuren = nullptr;
-    QLabel* lblCost = nullptr;
-    std::array<QLabel*, Simulation::MaxSteps> lblKaizo{};
-    std::array<QLabel*, Simulation::MaxSteps> lblKaizoNaiyo{};
-    std::array<QLabel*, 6> lblSpec{}; // lblSpec(1) … lblSpec(6)
-    QLabel* lblBalanceTassei = nullptr;
-    QLabel* lblBukiSpecChange = nullptr;
-    std::array<QLabel*, 5> lblStat{};        // lblStr, lblInt, lblDex, lblWill, lblLuck
-    std::array<QLabel*, 5> lblEnchantStat{}; // lblEnchantStr … lblEnchantLuck
-    QLabel* lblCombatType = nullptr;
-    QLabel* lblAttack = nullptr;
-    std::array<QLabel*, 4> lblCombat{};  // lblCombat(1) … lblCombat(4)
-    std::array<QLabel*, 4> lblEnchant{}; // lblEnchant(1) … lblEnchant(4)
-    QLabel* lblStaSaihin = nullptr;
-    QLabel* lblSelEnchant = nullptr;
-    QPushButton* cmdList = nullptr;
+    PlanPanel* Frame2;
+    ReportList* lvwKaizo;
+    WeaponPanel* fraBukiSpac;
+    StatusPanel* fraSta;
     QPushButton* cmdKaizo = nullptr;
     QPushButton* cmdBack = nullptr;
     QPushButton* cmdReset = nullptr;

@@ -1,33 +1,36 @@
 #pragma once
 // The save and load dialog of modification plans. In save mode it stores the current plan under a
-// name at the end of the weapon's list; in load mode it replays a chosen plan in the simulator.
-// Both modes list the weapon's saved plans and let the user delete some. The list is edited in
-// memory only; when the dialog has closed, PlanStore writes it back as the outcome requires.
+// name at the end of the weapon's list; in load mode it hands back the plan chosen, which the
+// simulator replays. Both modes list the weapon's saved plans and let the user delete some. The
+// list is edited in memory only; when the dialog has closed, PlanStore writes it back as the
+// outcome requires.
 
-#include "app/RowListModel.h"
 #include "simulator/PlanStore.h"
+#include "ui/ListModel.h"
 
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class ReportList;
-class SimulatorAccess;
-struct ShownFigures;
+
+namespace storage {
+class SettingsFile;
+}
 
 class frmSaveDialog : public QDialog {
     Q_OBJECT
 public:
-    // The simulator's save button: offers the plan on show for saving once a step is applied.
-    static void cmdSaveClick(SimulatorAccess& sim, const ShownFigures& shown, const QString& plan);
-
     // 0 when the plan record strData was saved, 1 otherwise.
-    static qint16 intFormStartSave(SimulatorAccess& sim, const QString& strData,
-                                   const QString& strSpec, const QString& strJukuren,
+    static qint16 intFormStartSave(QWidget* owner, storage::SettingsFile& settings, qint32 bukiSeq,
+                                   const QString& strData, const QString& strSpec,
+                                   const QString& strJukuren,
                                    const planStore::Clock& clock = planStore::systemClock());
-    // 0 when a plan was chosen (and, unless it holds nothing, replayed), 1 when cancelled.
-    static qint16 intFormStartLoad(SimulatorAccess& sim);
+    // The record of the plan chosen, or nothing when the dialog was cancelled.
+    static std::optional<QString> intFormStartLoad(QWidget* owner, storage::SettingsFile& settings,
+                                                   qint32 bukiSeq);
 
     // The close box: neither a confirmation nor a cancellation; nothing is written or loaded.
     void reject() override;
@@ -37,12 +40,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    frmSaveDialog(QWidget* owner, bool saveMode, qint16 bukiSeq);
+    frmSaveDialog(QWidget* owner, storage::SettingsFile& settings, bool saveMode, qint32 bukiSeq);
 
-    void createColumn();
-    void subDataLoad();
     planStore::Outcome showModal();
-    std::vector<planStore::Plan> plans() const;
     // Writes the list back as the outcome requires; false (already reported) when it failed.
     bool writeBack(planStore::Outcome outcome, const planStore::Plan* added);
 
@@ -51,15 +51,16 @@ private:
     void cmdDelClick();
     bool confirmSave();
     bool askDeletion();
-    void finish(qint16 outcome);
+    void finish(bool confirmed);
 
-    qint16 m_bukiSeq = 0;
-    qint16 intOutcome = 1;
+    storage::SettingsFile& m_settings;
+    qint32 m_bukiSeq = 0;
+    bool m_confirmed = false;
     bool blnDeleted = false;
     bool blnSaveMode = false;
     bool blnSaveListHit = false;
     bool m_closedByBox = false;
-    RowListModel m_model;
+    ValueListModel<planStore::Plan>* m_model;
     QLineEdit* txtName = nullptr;
     QLabel* lblSpec = nullptr;
     ReportList* lvwSaveData = nullptr;

@@ -1,12 +1,16 @@
 #include "storage/modDBAccess.h"
 
+#include "storage/FigureColumns.h"
+
+#include <QStringList>
+
 using namespace Qt::StringLiterals;
 
 namespace modDBAccess {
 
 namespace {
 
-QString number(int value) {
+QString number(qint32 value) {
     return QString::number(value);
 }
 
@@ -18,21 +22,38 @@ QString quoted(const QString& text) {
     return u'\'' + result + u'\'';
 }
 
-const QString kList10 =
-    u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,RANGE,TAIKYU,EXP,COST"_s;
-const QString kList8 =
-    u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,RANGE,TAIKYU"_s;
-const QString kList7 = u"MIN_DAMAGE,MAX_DAMAGE,MIN_WOUNDS,MAX_WOUNDS,CRITICAL,BLANCE,TAIKYU"_s;
-const QString kClamp8 = u"IIF(SUM(MIN_DAMAGE) < 0, 0, SUM(MIN_DAMAGE)),"
-                        u"IIF(SUM(MAX_DAMAGE) < 0, 0, SUM(MAX_DAMAGE)),"
-                        u"IIF(SUM(MIN_WOUNDS) < 0, 0, SUM(MIN_WOUNDS)),"
-                        u"IIF(SUM(MAX_WOUNDS) < 0, 0, SUM(MAX_WOUNDS)),"
-                        u"IIF(SUM(CRITICAL) < 0, 0, SUM(CRITICAL)),"
-                        u"IIF(SUM(BLANCE) < 0, 0, SUM(BLANCE)),"
-                        u"IIF(SUM(RANGE) < 0, 0, SUM(RANGE)),"
-                        u"IIF(SUM(TAIKYU) < 0, 0, SUM(TAIKYU))"_s;
-const QString kClamp10 =
-    kClamp8 + u",IIF(SUM(EXP) < 0, 0, SUM(EXP)),IIF(SUM(COST) < 0, 0, SUM(COST))"_s;
+QString joined(const QStringList& items) {
+    return items.join(u',');
+}
+
+template <std::size_t N> QStringList names(const std::array<QStringView, N>& columns) {
+    QStringList result;
+    for (QStringView column : columns)
+        result.append(column.toString());
+    return result;
+}
+
+QStringList clamped(const QStringList& columns) {
+    QStringList items;
+    for (const QString& c : columns)
+        items.append(u"IIF(SUM(%1) < 0, 0, SUM(%1))"_s.arg(c));
+    return items;
+}
+
+const QStringList kFigures8 = names(figureColumns::Names);
+const QStringList kFigures10 = kFigures8 + names(figureColumns::Totals);
+// The seven figures of a bonus or performance change row: every figure but the range.
+const QStringList kFigures7 = [] {
+    QStringList figures = kFigures8;
+    figures.removeOne(u"RANGE"_s);
+    return figures;
+}();
+
+const QString kList10 = joined(kFigures10);
+const QString kList8 = joined(kFigures8);
+const QString kList7 = joined(kFigures7);
+const QString kClamp8 = joined(clamped(kFigures8));
+const QString kClamp10 = joined(clamped(kFigures10));
 
 } // namespace
 
@@ -40,7 +61,7 @@ QString strGetShuruiList() {
     return u"SELECT SEQ,SHURUI_NAME FROM SHURUI_MASTER ORDER BY SORT_NO;"_s;
 }
 
-QString strGetBukiList(qint16 shurui) {
+QString strGetBukiList(qint32 shurui) {
     QString condition;
     QString ordering;
     if (shurui != 0)
@@ -55,22 +76,22 @@ QString strGetBukiList(qint16 shurui) {
            u"SORT_NO,MAX_DAMAGE"_s;
 }
 
-QString strGetKaizoList(qint16 bukiSeq, qint16 kaisu) {
+QString strGetKaizoList(qint32 bukiSeq, qint16 kaisu) {
     return u"SELECT * FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s + number(bukiSeq) +
            u" AND KAISU_S <= "_s + number(kaisu) + u" AND KAISU_E >= "_s + number(kaisu) +
            u" ORDER BY SORT_NO"_s;
 }
 
-QString strGetKaizo(qint16 kaizoSeq) {
+QString strGetKaizo(qint32 kaizoSeq) {
     return u"SELECT * FROM KAIZO_MASTER WHERE SEQ = "_s + number(kaizoSeq);
 }
 
-QString strGetKaizoListAll(qint16 bukiSeq) {
+QString strGetKaizoListAll(qint32 bukiSeq) {
     return u"SELECT * FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s + number(bukiSeq) +
            u" ORDER BY SORT_NO"_s;
 }
 
-QString strGetMaxKaisu(qint16 bukiSeq) {
+QString strGetMaxKaisu(qint32 bukiSeq) {
     return u"SELECT MAX(KAISU_E) AS MAX_KAISU FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s +
            number(bukiSeq);
 }
@@ -92,11 +113,11 @@ QString strGetLankBonus(const QString& lank, qint16 combatType) {
            u" AND SKILL_ID = ("_s + strGetSkillId(combatType) + u')';
 }
 
-QString strGetBukiShurui(qint16 bukiSeq) {
+QString strGetBukiShurui(qint32 bukiSeq) {
     return u"SELECT SHURUI FROM BUKI_MASTER WHERE SEQ = "_s + number(bukiSeq);
 }
 
-QString strGetCombatType(qint16 bukiSeq) {
+QString strGetCombatType(qint32 bukiSeq) {
     return u"SELECT COMBAT_TYPE FROM SHURUI_MASTER WHERE SEQ = ("_s + strGetBukiShurui(bukiSeq) +
            u')';
 }
@@ -111,7 +132,7 @@ QString strGetChangeSpecList(const QString& shurui) {
            quoted(shurui) + u" AND HYOUJI = 1 ORDER BY SORT_NO"_s;
 }
 
-QString strGetChangeSpec(qint16 changeSeq) {
+QString strGetChangeSpec(qint32 changeSeq) {
     return u"SELECT SEQ,NAME,MIN_DAMAGE,MAX_DAMAGE,CRITICAL,BLANCE,TAIKYU,SHURUI FROM "
            u"CHANGE_SPEC_MASTER WHERE SEQ = "_s +
            number(changeSeq);
@@ -137,14 +158,14 @@ QString strGetWorkSum(qint16 kaisu) {
            number(kaisu) + u" AND SHURUI = 0 OR NOT SHURUI IN (0 ,3)"_s;
 }
 
-QString strInsertWorkBase(qint16 bukiSeq) {
+QString strInsertWorkBase(qint32 bukiSeq) {
     return u"INSERT INTO WORK_BUKI_DATA ("_s + kList8 + u") select "_s + kClamp8 +
            u" FROM (SELECT "_s + kList8 +
            u" FROM WORK_BUKI_DATA WHERE SHURUI = 3 UNION ALL SELECT "_s + kList8 +
            u" FROM BUKI_MASTER WHERE SEQ = "_s + number(bukiSeq) + u')';
 }
 
-QString strInsertWorkStep(qint16 kaisu, qint16 kaizoSeq) {
+QString strInsertWorkStep(qint16 kaisu, qint32 kaizoSeq) {
     return u"INSERT INTO WORK_BUKI_DATA ("_s + kList10 + u",KAISU) select "_s + kClamp10 + u',' +
            number(kaisu + 1) + u" AS KAISU FROM (SELECT "_s + kList10 +
            u" FROM WORK_BUKI_DATA WHERE KAISU = "_s + number(kaisu) +

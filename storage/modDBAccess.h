@@ -9,28 +9,28 @@ namespace modDBAccess {
 
 // Master lookups.
 QString strGetShuruiList();
-QString strGetBukiList(qint16 shurui);
-QString strGetKaizoList(qint16 bukiSeq, qint16 kaisu);
-QString strGetKaizo(qint16 kaizoSeq);
-QString strGetKaizoListAll(qint16 bukiSeq);
-QString strGetMaxKaisu(qint16 bukiSeq);
+QString strGetBukiList(qint32 shurui);
+QString strGetKaizoList(qint32 bukiSeq, qint16 kaisu);
+QString strGetKaizo(qint32 kaizoSeq);
+QString strGetKaizoListAll(qint32 bukiSeq);
+QString strGetMaxKaisu(qint32 bukiSeq);
 QString strGetLankList();
 QString strGetLankSortNo(const QString& lank);
 QString strGetSkillId(qint16 combatType);
 QString strGetLankBonus(const QString& lank, qint16 combatType);
-QString strGetBukiShurui(qint16 bukiSeq);
-QString strGetCombatType(qint16 bukiSeq);
+QString strGetBukiShurui(qint32 bukiSeq);
+QString strGetCombatType(qint32 bukiSeq);
 QString strGetChangeSpecShuruiList();
 QString strGetChangeSpecList(const QString& shurui);
-QString strGetChangeSpec(qint16 changeSeq);
+QString strGetChangeSpec(qint32 changeSeq);
 
 // The seven statements of the work table WORK_BUKI_DATA.
 QString strGetKaizoCount();
 QString strDeleteWork(const QString& clause);
 QString strGetWorkStep(qint16 kaisu);
 QString strGetWorkSum(qint16 kaisu);
-QString strInsertWorkBase(qint16 bukiSeq);
-QString strInsertWorkStep(qint16 kaisu, qint16 kaizoSeq);
+QString strInsertWorkBase(qint32 bukiSeq);
+QString strInsertWorkStep(qint16 kaisu, qint32 kaizoSeq);
 QString strInsertWorkValues(const QString& values, qint16 shurui);
 
 } // namespace modDBAccess

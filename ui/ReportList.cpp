@@ -1,7 +1,7 @@
-#include "app/ReportList.h"
+#include "ui/ReportList.h"
 
-#include "app/RowListModel.h"
-#include "app/Twips.h"
+#include "ui/ListModel.h"
+#include "ui/Twips.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -17,7 +17,7 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        switch (static_cast<RowColour>(index.data(RowListModel::ColourRole).toInt())) {
+        switch (static_cast<RowColour>(index.data(ListModel::ColourRole).toInt())) {
         case RowColour::DarkGrey:
             option->palette.setColor(QPalette::Text, QColor(0x40, 0x40, 0x40));
             break;
@@ -49,12 +49,11 @@ ReportList::ReportList(QWidget* parent)
     setMouseTracking(false);
 }
 
-void ReportList::setRowModel(RowListModel* model) {
-    m_model = model;
+void ReportList::setListModel(ListModel* model) {
     setModel(model);
     const int columns = model ? model->columnCount() : 0;
     for (int i = 0; i < columns; ++i) {
-        const int twips = model->headerData(i, Qt::Horizontal, RowListModel::TwipsRole).toInt();
+        const int twips = model->headerData(i, Qt::Horizontal, ListModel::TwipsRole).toInt();
         setColumnHidden(i, twips <= 0);
         if (twips > 0)
             header()->resizeSection(i, twipsToPixels(twips));
@@ -62,7 +61,7 @@ void ReportList::setRowModel(RowListModel* model) {
 }
 
 int ReportList::rowCount() const {
-    return m_model ? m_model->count() : 0;
+    return model() ? model()->rowCount() : 0;
 }
 
 int ReportList::currentRow() const {
@@ -71,17 +70,16 @@ int ReportList::currentRow() const {
 }
 
 void ReportList::setCurrentRow(int row) {
-    if (!m_model || row < 0 || row >= m_model->count()) {
+    if (row < 0 || row >= rowCount()) {
         selectionModel()->clear();
         return;
     }
-    selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+    selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect |
                                                                   QItemSelectionModel::Rows);
 }
 
 bool ReportList::isRowSelected(int row) const {
-    return m_model && row >= 0 && row < m_model->count() &&
-           selectionModel()->isRowSelected(row, {});
+    return row >= 0 && row < rowCount() && selectionModel()->isRowSelected(row, {});
 }
 
 int ReportList::selectedCurrentRow() const {

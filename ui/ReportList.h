@@ -1,12 +1,12 @@
 #pragma once
 // A list view in report view, as the windows of the program use it: columns with a caption, a
-// width in twips and an alignment; rows from a RowListModel; a current row (the one with the focus)
+// width in twips and an alignment; rows from a ListModel; a current row (the one with the focus)
 // that counts as selected only while it is highlighted; a hit test; and the raw mouse events the
 // windows' double-click and gesture rules are written against.
 
 #include <QTreeView>
 
-class RowListModel;
+class ListModel;
 
 class ReportList : public QTreeView {
     Q_OBJECT
@@ -14,8 +14,7 @@ public:
     explicit ReportList(QWidget* parent = nullptr);
 
     // Shows the model and sizes the columns from its twip widths (zero width hides a column).
-    void setRowModel(RowListModel* model);
-    RowListModel* rowModel() const { return m_model; }
+    void setListModel(ListModel* model);
 
     int rowCount() const;
     // The row with the focus, or -1 when there is none.
@@ -48,6 +47,5 @@ protected:
 private:
     void applyBackground();
 
-    RowListModel* m_model = nullptr;
     bool m_greyed = false;
 };

@@ -8,6 +8,10 @@
 
 class QWidget;
 
+namespace storage {
+struct SaveOutcome;
+}
+
 namespace ui {
 
 enum class Buttons { Ok, YesNo };
@@ -22,6 +26,10 @@ public:
 
 Answer msgBox(QWidget* parent, const QString& text, Buttons buttons = Buttons::Ok,
               Icon icon = Icon::None);
+
+// Nothing when the settings file was saved; otherwise the failure, naming the rescue copy that
+// holds the changes when there is one.
+void showSaveFailure(QWidget* parent, const storage::SaveOutcome& outcome);
 
 // Installs a handler for every later msgBox() call; nullptr restores the real message boxes.
 // The handler is not owned.

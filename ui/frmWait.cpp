@@ -1,4 +1,4 @@
-#include "app/frmWait.h"
+#include "ui/frmWait.h"
 
 #include <QCoreApplication>
 #include <QLabel>
