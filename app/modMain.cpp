@@ -84,12 +84,7 @@ void endApp(QWidget* parent, const RowListModel& profiles, bool blnProfileChange
             const RowListModel& enchants, bool blnEnchantChanged) {
     if (intCloseDatabase() == 1)
         ui::msgBox(parent, CloseFailed, ui::Buttons::Ok, ui::Icon::Critical);
-    bool saved = true;
-    if (blnProfileChanged)
-        saved = sideLists::saveProfileList(profiles);
-    if (blnEnchantChanged)
-        saved = sideLists::saveEnchantList(enchants) && saved;
-    if (!saved)
+    if (!sideLists::saveLists(profiles, blnProfileChanged, enchants, blnEnchantChanged).saved)
         ui::msgBox(parent, SaveFailed, ui::Buttons::Ok, ui::Icon::Critical);
 }
 

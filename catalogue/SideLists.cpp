@@ -60,6 +60,16 @@ ListRow readEnchant(int n) {
     return row;
 }
 
+// The rows a list saves, numbered from 1 in list order.
+std::vector<const ListRow*> savedRows(const RowListModel& list) {
+    std::vector<const ListRow*> saved;
+    for (const ListRow& row : list.rows()) {
+        if (row.key != FixedEnchantKey && row.key != WorkingCopyKey)
+            saved.push_back(&row);
+    }
+    return saved;
+}
+
 } // namespace
 
 std::vector<ColumnSpec> profileColumns() {
@@ -122,33 +132,31 @@ void setProfileList(RowListModel& profiles, RowListModel& enchants) {
     enchants.assign(std::move(rows));
 }
 
-bool saveProfileList(const RowListModel& profiles) {
+storage::SaveOutcome saveLists(const RowListModel& profiles, bool profilesChanged,
+                               const RowListModel& enchants, bool enchantsChanged) {
+    if (!profilesChanged && !enchantsChanged)
+        return {};
     modCommon::IniBatch batch;
-    modCommon::setIni(settingsKeys::System, settingsKeys::ProfileCount,
-                      QString::number(profiles.count()));
-    for (int r = 0; r < profiles.count(); ++r) {
-        const QString section = settingsKeys::ProfilePrefix + QString::number(r + 1);
-        for (qsizetype i = 0; i < settingsKeys::ProfileKeys.size(); ++i)
-            modCommon::setIni(section, settingsKeys::ProfileKeys.at(i),
-                              profiles.row(r).cell(static_cast<int>(i)));
+    if (profilesChanged) {
+        const std::vector<const ListRow*> saved = savedRows(profiles);
+        modCommon::setIni(settingsKeys::System, settingsKeys::ProfileCount,
+                          QString::number(saved.size()));
+        for (std::size_t n = 0; n < saved.size(); ++n) {
+            const QString section = settingsKeys::ProfilePrefix + QString::number(n + 1);
+            for (qsizetype i = 0; i < settingsKeys::ProfileKeys.size(); ++i)
+                modCommon::setIni(section, settingsKeys::ProfileKeys.at(i),
+                                  saved[n]->cell(static_cast<int>(i)));
+        }
     }
-    return batch.commit();
-}
-
-bool saveEnchantList(const RowListModel& enchants) {
-    // The fixed row is never saved; the sets after it are numbered from 1 in list order.
-    std::vector<const ListRow*> saved;
-    for (const ListRow& row : enchants.rows()) {
-        if (row.key != FixedEnchantKey)
-            saved.push_back(&row);
-    }
-    modCommon::IniBatch batch;
-    modCommon::setIni(settingsKeys::System, settingsKeys::EnchantCount,
-                      QString::number(saved.size()));
-    for (std::size_t n = 0; n < saved.size(); ++n) {
-        const QString section = settingsKeys::EnchantPrefix + QString::number(n + 1);
-        for (const KeyCell& cell : enchantKeyCells())
-            modCommon::setIni(section, cell.key, saved[n]->cell(cell.position));
+    if (enchantsChanged) {
+        const std::vector<const ListRow*> saved = savedRows(enchants);
+        modCommon::setIni(settingsKeys::System, settingsKeys::EnchantCount,
+                          QString::number(saved.size()));
+        for (std::size_t n = 0; n < saved.size(); ++n) {
+            const QString section = settingsKeys::EnchantPrefix + QString::number(n + 1);
+            for (const KeyCell& cell : enchantKeyCells())
+                modCommon::setIni(section, cell.key, saved[n]->cell(cell.position));
+        }
     }
     return batch.commit();
 }

@@ -9,6 +9,7 @@
 // Int, Dex, Will, Luck, 14 and 15 = "Attack" and "Range" read from hand-edited files, never saved.
 
 #include "app/RowListModel.h"
+#include "storage/SettingsFile.h"
 
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace sideLists {
 
 inline const QString FixedEnchantText = QStringLiteral("使用なし");
 inline const QString FixedEnchantKey = QStringLiteral("消せません");
+// The simulator's working copy of a profile, appended to the list while a simulation uses it.
+inline const QString WorkingCopyKey = QStringLiteral("TEMP");
 
 std::vector<ColumnSpec> profileColumns();
 std::vector<ColumnSpec> enchantColumns();
@@ -28,10 +31,11 @@ ListRow fixedEnchantRow();
 // empty cells.
 void setProfileList(RowListModel& profiles, RowListModel& enchants);
 
-// Each writes its count and one section per row in a single replacement of the settings file;
-// false when the file could not be replaced (it is then left as it was). Sections numbered above
-// the new count stay in the file and are not read again.
-bool saveProfileList(const RowListModel& profiles);
-bool saveEnchantList(const RowListModel& enchants);
+// Writes each changed list, its count and one section per row, in a single replacement of the
+// settings file, the profiles first. The fixed bonus row and the working copy are never written
+// nor counted. Sections numbered above the new count stay in the file and are not read again.
+// Nothing is written when neither list changed.
+storage::SaveOutcome saveLists(const RowListModel& profiles, bool profilesChanged,
+                               const RowListModel& enchants, bool enchantsChanged);
 
 } // namespace sideLists

@@ -15,13 +15,12 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-bool writePlan(const QString& section, int number, const Plan& plan) {
+void writePlan(const QString& section, int number, const Plan& plan) {
     const QString n = QString::number(number);
-    // Every key is written even after a refusal, so the batch fails as a whole.
-    bool ok = modCommon::setIni(section, settingsKeys::PlanName + n, plan.name);
-    ok = modCommon::setIni(section, settingsKeys::PlanSpec + n, plan.spec) && ok;
-    ok = modCommon::setIni(section, settingsKeys::PlanDate + n, plan.date) && ok;
-    return modCommon::setIni(section, settingsKeys::PlanData + n, plan.data) && ok;
+    modCommon::setIni(section, settingsKeys::PlanName + n, plan.name);
+    modCommon::setIni(section, settingsKeys::PlanSpec + n, plan.spec);
+    modCommon::setIni(section, settingsKeys::PlanDate + n, plan.date);
+    modCommon::setIni(section, settingsKeys::PlanData + n, plan.data);
 }
 
 } // namespace
@@ -53,24 +52,23 @@ WriteBack writeBack(Mode mode, Outcome outcome, bool deleted) {
     return deleted ? WriteBack::Rows : WriteBack::Nothing;
 }
 
-bool write(qint16 bukiSeq, const std::vector<Plan>& rows, const Plan* added) {
+storage::SaveOutcome write(qint16 bukiSeq, const std::vector<Plan>& rows, const Plan* added) {
     const QString s = section(bukiSeq);
     modCommon::IniBatch batch;
-    bool ok = true;
     int number = 0;
     for (const Plan& plan : rows)
-        ok = writePlan(s, ++number, plan) && ok;
+        writePlan(s, ++number, plan);
     if (!added) {
-        ok = modCommon::setIni(s, settingsKeys::PlanCount, QString::number(number)) && ok;
+        modCommon::setIni(s, settingsKeys::PlanCount, QString::number(number));
     } else {
         const QString n = QString::number(++number);
-        ok = modCommon::setIni(s, settingsKeys::PlanCount, n) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanName + n, added->name) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanData + n, added->data) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanSpec + n, added->spec) && ok;
-        ok = modCommon::setIni(s, settingsKeys::PlanDate + n, added->date) && ok;
+        modCommon::setIni(s, settingsKeys::PlanCount, n);
+        modCommon::setIni(s, settingsKeys::PlanName + n, added->name);
+        modCommon::setIni(s, settingsKeys::PlanData + n, added->data);
+        modCommon::setIni(s, settingsKeys::PlanSpec + n, added->spec);
+        modCommon::setIni(s, settingsKeys::PlanDate + n, added->date);
     }
-    return batch.commit() && ok;
+    return batch.commit();
 }
 
 QString record(const QString& changeTag, const QString& plan) {

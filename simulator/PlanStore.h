@@ -8,6 +8,7 @@
 // "Count" never disagrees with the keys written beside it.
 
 #include "simulator/ClipboardText.h"
+#include "storage/SettingsFile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -36,10 +37,11 @@ enum class WriteBack { Nothing, Rows, RowsAndNewPlan };
 
 WriteBack writeBack(Mode mode, Outcome outcome, bool deleted);
 
-// Rewrites plans 1 … n from rows and sets "Count" to n, or appends added as plan n + 1. Keys
-// numbered above the new Count are left alone. False when the file could not be replaced; it is
-// then unchanged.
-bool write(qint16 bukiSeq, const std::vector<Plan>& rows, const Plan* added = nullptr);
+// Rewrites plans 1 … n from rows and sets "Count" to n, or appends added as plan n + 1, in one
+// replacement of the settings file. Keys numbered above the new Count are left alone. A value
+// that cannot be written is left out and listed as refused; the others are still written.
+storage::SaveOutcome write(qint16 bukiSeq, const std::vector<Plan>& rows,
+                           const Plan* added = nullptr);
 
 // The plan record: the performance change's SEQ, one space, the plan string.
 QString record(const QString& changeTag, const QString& plan);

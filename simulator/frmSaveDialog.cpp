@@ -176,7 +176,8 @@ bool frmSaveDialog::writeBack(planStore::Outcome outcome, const planStore::Plan*
     if (action == planStore::WriteBack::Nothing)
         return true;
     if (planStore::write(m_bukiSeq, plans(),
-                         action == planStore::WriteBack::RowsAndNewPlan ? added : nullptr))
+                         action == planStore::WriteBack::RowsAndNewPlan ? added : nullptr)
+            .saved)
         return true;
     ui::msgBox(parentWidget(), u"設定ファイルの保存に失敗しました。"_s, ui::Buttons::Ok,
                ui::Icon::Critical);

@@ -1,6 +1,7 @@
 // The database layer: the Jet-to-SQLite rewrite, opening the file, the work table's shape,
 // reading through recordsets, and what the program's SQL texts return from a small master.
 
+#include "storage/AccessImport.h"
 #include "storage/Database.h"
 #include "storage/JetSql.h"
 #include "storage/modDBAccess.h"
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace modDBAccess;
@@ -44,6 +46,15 @@ INSERT INTO CHANGE_SPEC_MASTER VALUES
     (3, '隠れ', 'ドロップ', 1, 1, 0, 0, 0, 0, 0),
     (4, '軽い', 'ドロップ', 1, 2, 0, 0, 0, 1, 9);
 )";
+
+// A file the system lets this user open for reading only, which root's rights would not show.
+class ReadOnlyConnection : public Connection {
+protected:
+    int openFile(const QByteArray& path, sqlite3** db, int flags) override {
+        return Connection::openFile(path, db,
+                                    (flags & ~SQLITE_OPEN_READWRITE) | SQLITE_OPEN_READONLY);
+    }
+};
 
 // Every row, fields as shown (text()) joined by "," and rows by "|".
 QString rows(const QString& statement) {
@@ -89,10 +100,7 @@ private slots:
         m_path = createMaster(m_dir.filePath(u"master.db"_s),
                               "INSERT INTO LANK_INDEX VALUES ('A', 2), ('練習', 0), ('F', 1);");
     }
-    void cleanup() {
-        storage::setConnectionFaults({});
-        m_connection.close();
-    }
+    void cleanup() { m_connection.close(); }
 
     void translate_data() {
         QTest::addColumn<QString>("jet");
@@ -162,10 +170,36 @@ private slots:
         QVERIFY(refused(
             createMaster(m_dir.filePath(u"partial.db"_s), "DROP TABLE CHANGE_SPEC_MASTER;")));
         QVERIFY(m_connection.lastError().contains(u"CHANGE_SPEC_MASTER"));
-        storage::setConnectionFaults({.readOnlyFile = true});
-        QVERIFY(refused(m_path));
-        storage::setConnectionFaults({});
+        ReadOnlyConnection readOnly;
+        QVERIFY(!readOnly.open(m_path) && !readOnly.isOpen());
+        // Opening a FIFO would wait for ever; neither it nor a folder is opened.
+        const QString fifo = m_dir.filePath(u"fifo.mdb"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        for (const QString& strange : {fifo, m_dir.path()}) {
+            QVERIFY(refused(strange));
+            QVERIFY(!storage::isAccessFile(strange));
+            QVERIFY(!storage::resolveMasterDatabase(strange, nullptr));
+        }
         open();
+    }
+
+    // A master whose statement never ends fails it instead of freezing the program.
+    void endlessStatementStops() {
+        createMaster(m_path, "DROP TABLE BUKI_MASTER; CREATE VIEW BUKI_MASTER AS WITH RECURSIVE "
+                             "r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) SELECT x AS SEQ, "
+                             "'n' AS BUKI_NAME, 1 AS SHURUI, 0 AS MIN_DAMAGE, 0 AS MAX_DAMAGE, "
+                             "0 AS MIN_WOUNDS, 0 AS MAX_WOUNDS, 0 AS CRITICAL, 0 AS BLANCE, "
+                             "0 AS RANGE, 0 AS TAIKYU, NULL AS SPEED, NULL AS HIT, 1 AS HYOUJI, "
+                             "x AS SORT_NO FROM r;");
+        Connection connection(std::chrono::milliseconds(100));
+        QVERIFY2(connection.open(m_path), qPrintable(connection.lastError()));
+        Recordset rs(connection);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!rs.open(strGetBukiList(0)));
+        QVERIFY(!rs.lastError().isEmpty());
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(rs.open(u"SELECT COUNT(*) FROM LANK_INDEX"_s));
     }
 
     void workTableShape_data() {
@@ -267,11 +301,14 @@ private slots:
         open();
         Recordset rs(m_connection);
         QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s));
-        storage::setConnectionFaults({.closeFails = true});
+        // A statement the connection does not know of keeps SQLite from closing.
+        sqlite3_stmt* stray = nullptr;
+        sqlite3_prepare_v2(m_connection.handle(), "SELECT 1", -1, &stray, nullptr);
         QVERIFY(!m_connection.close());
         QVERIFY(m_connection.isOpen());
-        QVERIFY(rs.isOpen());
-        storage::setConnectionFaults({});
+        QVERIFY(!rs.isOpen());
+        sqlite3_finalize(stray);
+        QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s));
         QVERIFY(m_connection.close());
         QVERIFY(!m_connection.isOpen());
         QVERIFY(!rs.isOpen());
