@@ -1,7 +1,7 @@
 #pragma once
 // The catalogue window's two side lists, the character profiles and the bonus sets, as data: their
 // columns, the fixed first bonus row, loading both from the settings file at start-up and writing
-// a changed list back at shutdown. The window owns the models and only wires them to its views.
+// the changed ones back at shutdown. The window owns the models and only wires them to its views.
 //
 // Profile row: text = name, 1-5 = Str, Int, Dex, Will, Luck, 6 = アタック rank, 7 = レンジ rank.
 // Bonus set row: text = name, 1 and 2 = damage and wound rate shown as lower～upper, 3 = critical,

@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -48,65 +47,49 @@ const QByteArray kOldFile = storage::cp932Encode(
 
 enum class Fault { NotWritable, CreateTemp, ShortWrite, DiskFull, SetMode, Flush, Close, Rename };
 
-// The real file system with one step of every replacement in the settings file's folder failing
-// as the system call would; elsewhere, where the rescue copy goes, it works.
+// The real file system with one step of the replacement failing, once, as the system call would;
+// the rescue copy written after it then goes through.
 class StepFailingFileSystem : public storage::FileSystem {
 public:
-    StepFailingFileSystem(Fault fault, const QString& folder)
-        : m_fault(fault)
-        , m_folder(QFile::encodeName(folder) + '/') {}
+    explicit StepFailingFileSystem(Fault fault)
+        : m_fault(fault) {}
 
     bool canWrite(const QByteArray& path) override {
-        return !refuse(path.startsWith(m_folder), Fault::NotWritable, EACCES) &&
-               FileSystem::canWrite(path);
+        return !refuse(Fault::NotWritable, EACCES) && FileSystem::canWrite(path);
     }
     int createNew(const QByteArray& path, mode_t mode) override {
-        const bool inFolder = path.startsWith(m_folder);
-        if (refuse(inFolder, Fault::CreateTemp, EACCES))
-            return -1;
-        const int fd = FileSystem::createNew(path, mode);
-        if (inFolder && fd >= 0)
-            m_inFolder.insert(fd);
-        return fd;
+        return refuse(Fault::CreateTemp, EACCES) ? -1 : FileSystem::createNew(path, mode);
     }
     qint64 write(int fd, const char* data, qint64 size) override {
-        const bool inFolder = m_inFolder.contains(fd);
         // A short write: part of the bytes reach the disk, then it is full.
-        if (inFolder && m_fault == Fault::ShortWrite && !m_partWritten && size > 1) {
+        if (m_fault == Fault::ShortWrite && !m_partWritten && size > 1) {
             m_partWritten = true;
             return FileSystem::write(fd, data, size / 3);
         }
-        if (refuse(inFolder, Fault::ShortWrite, ENOSPC) ||
-            refuse(inFolder, Fault::DiskFull, ENOSPC))
+        if (refuse(Fault::ShortWrite, ENOSPC) || refuse(Fault::DiskFull, ENOSPC))
             return -1;
         return FileSystem::write(fd, data, size);
     }
     bool setMode(int fd, mode_t mode) override {
-        return !refuse(m_inFolder.contains(fd), Fault::SetMode, EPERM) &&
-               FileSystem::setMode(fd, mode);
+        return !refuse(Fault::SetMode, EPERM) && FileSystem::setMode(fd, mode);
     }
-    bool sync(int fd) override {
-        return !refuse(m_inFolder.contains(fd), Fault::Flush, EIO) && FileSystem::sync(fd);
-    }
-    bool close(int fd) override {
-        const bool inFolder = m_inFolder.remove(fd);
-        return FileSystem::close(fd) && !refuse(inFolder, Fault::Close, EIO);
-    }
+    bool sync(int fd) override { return !refuse(Fault::Flush, EIO) && FileSystem::sync(fd); }
+    bool close(int fd) override { return FileSystem::close(fd) && !refuse(Fault::Close, EIO); }
     bool rename(const QByteArray& from, const QByteArray& to) override {
-        return !refuse(true, Fault::Rename, EACCES) && FileSystem::rename(from, to);
+        return !refuse(Fault::Rename, EACCES) && FileSystem::rename(from, to);
     }
 
 private:
-    bool refuse(bool inFolder, Fault fault, int error) {
-        if (!inFolder || m_fault != fault)
+    bool refuse(Fault fault, int error) {
+        if (m_fault != fault || m_refused)
             return false;
+        m_refused = true;
         errno = error;
         return true;
     }
     Fault m_fault;
-    QByteArray m_folder;
-    QSet<int> m_inFolder;
     bool m_partWritten = false;
+    bool m_refused = false;
 };
 
 enum class Save { Shutdown, Plan };
@@ -252,7 +235,7 @@ void TestSettingsFaults::everyStepFailing_data() {
 void TestSettingsFaults::everyStepFailing() {
     QFETCH(Fault, fault);
     QFETCH(Save, what);
-    StepFailingFileSystem fileSystem(fault, m_dir->path());
+    StepFailingFileSystem fileSystem(fault);
     storage::SettingsFile settings(m_path, fileSystem);
     storage::setCurrentSettingsFile(&settings);
 

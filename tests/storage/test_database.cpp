@@ -183,20 +183,16 @@ private slots:
         open();
     }
 
-    // A master whose statement never ends fails it instead of freezing the program.
+    // A statement that never ends (a master's view may recurse for ever) fails instead of
+    // freezing the program, and the connection still serves.
     void endlessStatementStops() {
-        createMaster(m_path, "DROP TABLE BUKI_MASTER; CREATE VIEW BUKI_MASTER AS WITH RECURSIVE "
-                             "r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) SELECT x AS SEQ, "
-                             "'n' AS BUKI_NAME, 1 AS SHURUI, 0 AS MIN_DAMAGE, 0 AS MAX_DAMAGE, "
-                             "0 AS MIN_WOUNDS, 0 AS MAX_WOUNDS, 0 AS CRITICAL, 0 AS BLANCE, "
-                             "0 AS RANGE, 0 AS TAIKYU, NULL AS SPEED, NULL AS HIT, 1 AS HYOUJI, "
-                             "x AS SORT_NO FROM r;");
         Connection connection(std::chrono::milliseconds(100));
-        QVERIFY2(connection.open(m_path), qPrintable(connection.lastError()));
+        QVERIFY(connection.open(m_path));
         Recordset rs(connection);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!rs.open(strGetBukiList(0)));
+        QVERIFY(!rs.open(u"WITH RECURSIVE r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) "
+                         "SELECT x FROM r ORDER BY x DESC"_s));
         QVERIFY(!rs.lastError().isEmpty());
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(rs.open(u"SELECT COUNT(*) FROM LANK_INDEX"_s));

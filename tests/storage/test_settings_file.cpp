@@ -362,13 +362,12 @@ private slots:
             if (discard) {
                 file.discardBatch();
             } else {
-                // The batch as it would have been written is kept elsewhere, for the owner only.
+                // The whole file as the batch would have left it is kept elsewhere.
                 const storage::SaveOutcome outcome = file.commitBatch();
                 QVERIFY(!outcome.saved);
-                SettingsFile rescued(outcome.rescuedTo);
-                QCOMPARE(rescued.value(u"PROFILE1"_s, u"Name"_s), u"phantom"_s);
-                QVERIFY(readBytes(outcome.rescuedTo).startsWith("; kept\r\n[SYSTEM]"));
-                QCOMPARE(bitsOf(outcome.rescuedTo), QFile::ReadOwner | QFile::WriteOwner);
+                QCOMPARE(readBytes(outcome.rescuedTo),
+                         QByteArray(OldFile).replace("Count=1\n", "Count=9\r\n") +
+                             "[PROFILE1]\r\nName=phantom\r\n");
             }
         } else {
             QVERIFY(!file.setValue(Sys, Count, u"9"_s));
@@ -455,6 +454,7 @@ private slots:
                      copy.fileName().endsWith(u"-3") == (taken > 0),
                  qPrintable(copy.fileName()));
         QCOMPARE(readBytes(written), OldFile);
+        QCOMPARE(bitsOf(written), QFile::ReadOwner | QFile::WriteOwner);
         if (expected != u"tmpdir"_s)
             QCOMPARE(bitsOf(copy.path()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
