@@ -398,7 +398,7 @@ private slots:
             QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0644), 0);
         if (target != m_path)
             QVERIFY(QFile::link(target, m_path));
-        const QFileInfo before(target);
+        const qint64 size = QFileInfo(target).size();
         m_fs->readFails = kind == u"read fails"_s;
         SettingsFile file(m_path, *m_fs);
         QCOMPARE(file.value(Sys, Count), QString());
@@ -408,10 +408,8 @@ private slots:
         const storage::SaveOutcome outcome = file.commitBatch();
         QVERIFY(!outcome.saved);
         QCOMPARE(SettingsFile(outcome.rescuedTo).value(Sys, Count), u"2"_s);
-        const QFileInfo after(target);
-        QCOMPARE(after.isFile(), before.isFile());
-        QCOMPARE(after.size(), before.size());
-        QCOMPARE(after.lastModified(), before.lastModified());
+        QCOMPARE(QFileInfo(target).isFile(), kind == u"read fails"_s);
+        QCOMPARE(QFileInfo(target).size(), size);
     }
 
     // The copy goes to the first place that takes it: $XDG_DATA_HOME (when absolute), $HOME, the
@@ -488,14 +486,10 @@ private slots:
         QCOMPARE(modCommon::strGetIni(Sys, Count), QString());
         QVERIFY(!modCommon::setIni(Sys, Count, u"1"_s));
         QVERIFY(!modCommon::IniBatch().commit().saved);
-        {
-            // Without a settings file a save still keeps its values.
-            modCommon::IniBatch batch;
-            modCommon::setIni(Sys, Count, u"1"_s);
-            const storage::SaveOutcome outcome = batch.commit();
-            QVERIFY(!outcome.saved);
-            QCOMPARE(readBytes(outcome.rescuedTo), QByteArray("[SYSTEM]\r\nCount=1\r\n"));
-        }
+        // Without a settings file a save still keeps its values.
+        modCommon::IniBatch unsaved;
+        modCommon::setIni(Sys, Count, u"1"_s);
+        QCOMPARE(readBytes(unsaved.commit().rescuedTo), QByteArray("[SYSTEM]\r\nCount=1\r\n"));
 
         SettingsFile file(m_path, *m_fs);
         storage::setCurrentSettingsFile(&file);
