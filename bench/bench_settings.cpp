@@ -81,14 +81,14 @@ bool writeLargeFile() {
     RowListModel enchants;
     fillLists(profiles, enchants);
     modCommon::IniBatch batch;
-    bool ok = sideLists::saveProfileList(profiles) && sideLists::saveEnchantList(enchants);
+    bool ok = sideLists::saveLists(profiles, true, enchants, true).saved;
     for (int w = 1; w <= kWeapons; ++w) {
         std::vector<planStore::Plan> rows;
         for (int n = 1; n <= kPlansPerWeapon; ++n)
             rows.push_back(plan(w, n));
-        ok = planStore::write(qint16(w), rows) && ok;
+        ok = planStore::write(qint16(w), rows).saved && ok;
     }
-    ok = batch.commit() && ok;
+    ok = batch.commit().saved && ok;
     storage::setCurrentSettingsFile(nullptr);
     return ok;
 }
@@ -121,7 +121,7 @@ void SaveLists(benchmark::State& state) {
     for (auto _ : state) {
         profiles.setCell(0, 1, QString::number(++round % 200));
         enchants.setCell(1, 3, QString::number(round % 20));
-        if (!sideLists::saveProfileList(profiles) || !sideLists::saveEnchantList(enchants))
+        if (!sideLists::saveLists(profiles, true, enchants, true).saved)
             state.SkipWithError("saving the lists failed");
     }
     storage::setCurrentSettingsFile(nullptr);
@@ -137,7 +137,7 @@ void SavePlan(benchmark::State& state) {
     const planStore::Plan added = plan(1, kPlansPerWeapon + 1);
     for (auto _ : state) {
         // The list of the save dialog: the stored plans, the new one appended as Count + 1.
-        if (!planStore::write(1, rows, &added))
+        if (!planStore::write(1, rows, &added).saved)
             state.SkipWithError("saving the plan failed");
     }
     storage::setCurrentSettingsFile(nullptr);

@@ -1,7 +1,7 @@
 // The plan record parser and the saved plans of a weapon, on any input. A record that parses
 // rebuilds to one that parses alike; the plans read from any settings file write back and read
-// again unchanged (when their texts survive Shift_JIS), and a refused write leaves the file as it
-// was.
+// again unchanged (when their texts survive Shift_JIS), a refused write leaves the file as it
+// was, and a file saved as UTF-8 is kept as it was beside the one written back.
 
 #include "fuzz/FuzzCheck.h"
 #include "simulator/PlanStore.h"
@@ -59,7 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkRecord(QString::fromUtf8(record.data(), qsizetype(record.size())));
 
     static QTemporaryDir dir;
+    // Rescue copies of failed saves stay in the folder, and the backup of the previous input goes.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     const QString path = dir.filePath(QStringLiteral("zelnoa.ini"));
+    const QString backup = path + QStringLiteral(".utf8-backup");
+    QFile::remove(backup);
     {
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -75,10 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         allEncodable = allEncodable && encodable(plan);
     }
     const QByteArray before = fileBytes(path);
-    if (!planStore::write(bukiSeq, plans)) {
+    if (!planStore::write(bukiSeq, plans).saved) {
         FUZZ_CHECK(fileBytes(path) == before);
-    } else if (allEncodable) {
-        FUZZ_CHECK(samePlans(planStore::read(bukiSeq), plans));
+    } else {
+        FUZZ_CHECK(!before.startsWith("\xEF\xBB\xBF") || fileBytes(backup) == before);
+        FUZZ_CHECK(!allEncodable || samePlans(planStore::read(bukiSeq), plans));
     }
     storage::setCurrentSettingsFile(nullptr);
     return 0;

@@ -194,6 +194,9 @@ bool buildCopy(const QString& accessPath, const QString& copyPath, const SourceS
 } // namespace
 
 bool isAccessFile(const QString& path) {
+    // Opening a FIFO would wait for a writer for ever.
+    if (!QFileInfo(path).isFile())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -249,6 +252,11 @@ std::optional<QString> prepareWorkingCopy(const QString& accessPath, const Impor
 
 std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QString* error,
                                              const LongWorkRunner& runLongWork) {
+    const QFileInfo file(configuredPath);
+    if (file.exists() && !file.isFile()) {
+        setError(error, u"%1 は普通のファイルではありません。"_s.arg(configuredPath));
+        return std::nullopt;
+    }
     if (!isAccessFile(configuredPath))
         return configuredPath;
     return prepareWorkingCopy(configuredPath, defaultImportOptions(), error, runLongWork);

@@ -20,7 +20,7 @@ namespace storage {
 using LongWorkRunner = std::function<void(const std::function<void()>& work)>;
 
 // True when the file starts with the Access signature ("Standard Jet DB" or "Standard ACE DB"
-// at byte 4).
+// at byte 4). Anything but a plain file is not opened and is no Access file.
 bool isAccessFile(const QString& path);
 
 // accessPath + ".sqlite".
@@ -44,6 +44,7 @@ std::optional<QString> prepareWorkingCopy(const QString& accessPath, const Impor
 
 // The file the connection should open for the configured master database: the file itself
 // unless it is an Access file, whose working copy is then prepared with the default options.
+// Nothing when the path names a folder, FIFO or device.
 std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QString* error,
                                              const LongWorkRunner& runLongWork = {});
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <utility>
 
 namespace storage {
 
@@ -102,6 +103,18 @@ bool encode(const QString& text, QByteArray& out) {
     return toCp932.convert(utf8, out, "?", utf8SequenceLength);
 }
 
+// The characters that code page 932 stores under the bytes of a Windows form, with that form.
+// The converter already writes them so; only the check of a round trip needs to know.
+constexpr std::pair<char16_t, char16_t> kLookAlikes[] = {
+    {u'\u301C', u'\uFF5E'}, {u'\u2212', u'\uFF0D'}, {u'\u2016', u'\u2225'}, {u'\u2014', u'\u2015'},
+    {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'}};
+
+QString windowsForms(QString text) {
+    for (const auto& [lookAlike, windows] : kLookAlikes)
+        text.replace(QChar(lookAlike), QChar(windows));
+    return text;
+}
+
 } // namespace
 
 QByteArray cp932Encode(const QString& text) {
@@ -127,7 +140,7 @@ QString cp932Decode(QByteArrayView bytes) {
 
 bool cp932CanEncode(const QString& text) {
     QByteArray bytes;
-    return encode(text, bytes) && cp932Decode(bytes) == text;
+    return encode(text, bytes) && cp932Decode(bytes) == windowsForms(text);
 }
 
 } // namespace storage

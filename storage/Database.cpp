@@ -17,8 +17,6 @@ namespace storage {
 
 namespace {
 
-ConnectionFaults g_faults;
-
 const char* const kMasterTables[] = {"SHURUI_MASTER",     "BUKI_MASTER",  "KAIZO_MASTER",
                                      "LANK_INDEX",        "SKILL_MASTER", "LANK_MASTER",
                                      "CHANGE_SPEC_MASTER"};
@@ -35,6 +33,15 @@ QString utf8(const unsigned char* text) {
 
 QString sqliteError(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// How many virtual machine instructions SQLite runs between two looks at the clock.
+constexpr int kInstructionsPerCheck = 1000;
+
+// SQLite's progress handler: a non-zero answer interrupts the statement.
+int stepOverdue(void* stepEnds) {
+    return std::chrono::steady_clock::now() >
+           *static_cast<const std::chrono::steady_clock::time_point*>(stepEnds);
 }
 
 } // namespace
@@ -86,32 +93,32 @@ private:
     quint64 m_useCount = 0;
 };
 
-void setConnectionFaults(const ConnectionFaults& faults) {
-    g_faults = faults;
-}
-
-Connection::Connection()
-    : m_cache(std::make_unique<StatementCache>()) {}
+Connection::Connection(std::chrono::milliseconds stepDeadline)
+    : m_stepDeadline(stepDeadline)
+    , m_cache(std::make_unique<StatementCache>()) {}
 
 Connection::~Connection() {
-    closeNow();
+    close();
 }
 
 bool Connection::open(const QString& filePath) {
     if (!close())
         return false;
     m_lastError.clear();
-    if (!QFileInfo(filePath).isFile())
+    const QFileInfo file(filePath);
+    if (!file.exists())
         return fail(u"データベースファイル %1 がありません。"_s.arg(filePath));
+    // Opening a FIFO would wait for a writer for ever.
+    if (!file.isFile())
+        return fail(u"データベースファイル %1 は普通のファイルではありません。"_s.arg(filePath));
 
     // Without SQLITE_OPEN_CREATE a wrong name can never leave an empty database behind.
-    const int flags = (g_faults.readOnlyFile ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(QFile::encodeName(filePath).constData(), &m_db, flags, nullptr) !=
+    if (openFile(QFile::encodeName(filePath), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) !=
         SQLITE_OK)
         return refuse(
             u"データベースファイル %1 を開けません: %2"_s.arg(filePath, sqliteError(m_db)));
     sqlite3_busy_timeout(m_db, 3000);
+    sqlite3_progress_handler(m_db, kInstructionsPerCheck, &stepOverdue, &m_stepEnds);
     if (sqlite3_db_readonly(m_db, "main") == 1)
         return refuse(u"データベースファイル %1 に書き込めません。"_s.arg(filePath));
 
@@ -126,7 +133,7 @@ bool Connection::open(const QString& filePath) {
         return refuse(u"データベースファイル %1 を読めません: %2"_s.arg(filePath, why));
     }
     QSet<QString> tables;
-    while (sqlite3_step(schema) == SQLITE_ROW)
+    while (step(schema) == SQLITE_ROW)
         tables.insert(utf8(sqlite3_column_text(schema, 0)).toUpper());
     sqlite3_finalize(schema);
     QStringList missing;
@@ -141,8 +148,7 @@ bool Connection::open(const QString& filePath) {
         return refuse(sqliteError(m_db));
     // WAL with NORMAL sync keeps the master tables safe from corruption while the scratch work
     // table is written without a disk flush per statement.
-    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
-                 nullptr);
+    exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
     if (!ensureWorkTable())
         return refuse(u"作業テーブルを作れません: %1"_s.arg(m_lastError));
     return true;
@@ -156,8 +162,7 @@ bool Connection::ensureWorkTable() {
         "SELECT type FROM sqlite_master WHERE name = 'WORK_BUKI_DATA' COLLATE NOCASE "
         "AND type IN ('table','view')",
         -1, &info, nullptr);
-    const QString type =
-        sqlite3_step(info) == SQLITE_ROW ? utf8(sqlite3_column_text(info, 0)) : QString();
+    const QString type = step(info) == SQLITE_ROW ? utf8(sqlite3_column_text(info, 0)) : QString();
     sqlite3_finalize(info);
 
     bool fits = type == u"table"_s;
@@ -168,7 +173,7 @@ bool Connection::ensureWorkTable() {
                                    expected) == 0;
         };
         size_t column = 0;
-        for (; fits && sqlite3_step(info) == SQLITE_ROW; ++column) {
+        for (; fits && step(info) == SQLITE_ROW; ++column) {
             fits = column < std::size(kWorkColumns) && textIs(1, kWorkColumns[column]) &&
                    textIs(2, "NUMERIC") && textIs(4, "0") && sqlite3_column_int(info, 3) == 0;
         }
@@ -188,22 +193,32 @@ bool Connection::ensureWorkTable() {
         ddl += QByteArray(column) + " NUMERIC DEFAULT 0,";
     ddl.chop(1);
     ddl += ");COMMIT;";
-    if (sqlite3_exec(m_db, ddl.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+    if (exec(ddl.constData()) == SQLITE_OK)
         return true;
     m_lastError = sqliteError(m_db);
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    exec("ROLLBACK");
     return false;
 }
 
-bool Connection::close() {
-    if (!m_db)
-        return true;
-    if (g_faults.closeFails)
-        return fail(u"データベースを閉じられません。"_s);
-    return closeNow();
+int Connection::openFile(const QByteArray& path, sqlite3** db, int flags) {
+    return sqlite3_open_v2(path.constData(), db, flags, nullptr);
 }
 
-bool Connection::closeNow() {
+int Connection::step(sqlite3_stmt* statement) {
+    m_stepEnds = std::chrono::steady_clock::now() + m_stepDeadline;
+    const int rc = sqlite3_step(statement);
+    m_stepEnds = std::chrono::steady_clock::time_point::max();
+    return rc;
+}
+
+int Connection::exec(const char* sql) {
+    m_stepEnds = std::chrono::steady_clock::now() + m_stepDeadline;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    m_stepEnds = std::chrono::steady_clock::time_point::max();
+    return rc;
+}
+
+bool Connection::close() {
     if (!m_db)
         return true;
     while (!m_openSets.empty())
@@ -305,7 +320,7 @@ bool Recordset::open(const QString& statementText) {
         m_lastError = m_connection.lastError();
         return false;
     }
-    const int rc = sqlite3_step(statement->stmt);
+    const int rc = m_connection.step(statement->stmt);
     if (rc == SQLITE_ROW || (rc == SQLITE_DONE && sqlite3_column_count(statement->stmt) > 0)) {
         m_statement = statement;
         m_eof = rc != SQLITE_ROW;
@@ -328,7 +343,7 @@ bool Recordset::eof() const {
 }
 
 void Recordset::step() {
-    const int rc = sqlite3_step(m_statement->stmt);
+    const int rc = m_connection.step(m_statement->stmt);
     m_eof = rc != SQLITE_ROW;
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         m_lastError = sqliteError(m_connection.m_db);

@@ -7,13 +7,16 @@
 // the connection opens. Prepared statements are cached per text, so the simulator's repeated
 // statements cost one step each.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QVariant>
+#include <chrono>
 #include <memory>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace storage {
 
@@ -23,14 +26,20 @@ struct PreparedStatement;
 
 class Connection {
 public:
-    Connection();
-    ~Connection();
+    // The longest one step of a statement may run: a master whose statement never ends (a view
+    // that recurses without end, say) then fails like any refused statement instead of freezing
+    // the program.
+    static constexpr std::chrono::milliseconds DefaultStepDeadline{3000};
+
+    explicit Connection(std::chrono::milliseconds stepDeadline = DefaultStepDeadline);
+    virtual ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file read-write. Fails (false, lastError() says why) when the
-    // file is missing (it is never created), is not a database, is read-only, or lacks a master
-    // table. Creates WORK_BUKI_DATA when missing and recreates it when its columns differ.
+    // file is missing (it is never created), is no plain file (a folder, FIFO or device is never
+    // opened), is not a database, is read-only, or lacks a master table. Creates WORK_BUKI_DATA
+    // when missing and recreates it when its columns differ.
     bool open(const QString& filePath);
     // Closes the open recordsets first. False when the connection could not be closed cleanly;
     // it then stays open.
@@ -40,6 +49,10 @@ public:
 
     sqlite3* handle() const;
 
+protected:
+    // sqlite3_open_v2() with these flags; tests override it to have a file open read-only.
+    virtual int openFile(const QByteArray& path, sqlite3** db, int flags);
+
 private:
     friend class Recordset;
     // Lends the prepared statement of a text to one recordset; the text is translated and
@@ -48,21 +61,18 @@ private:
     void release(PreparedStatement* statement);
     bool fail(const QString& message);
     bool refuse(const QString& message);
-    bool closeNow();
     bool ensureWorkTable();
+    // sqlite3_step() and sqlite3_exec() with the step deadline in force.
+    int step(sqlite3_stmt* statement);
+    int exec(const char* sql);
 
     sqlite3* m_db = nullptr;
+    std::chrono::milliseconds m_stepDeadline;
+    std::chrono::steady_clock::time_point m_stepEnds = std::chrono::steady_clock::time_point::max();
     std::unique_ptr<StatementCache> m_cache;
     std::vector<Recordset*> m_openSets;
     QString m_lastError;
 };
-
-// What the tests cannot arrange on a real file system (they run as root, who writes any file).
-struct ConnectionFaults {
-    bool readOnlyFile = false; // open() sees the file as read-only and refuses it
-    bool closeFails = false;   // close() fails and the connection stays open
-};
-void setConnectionFaults(const ConnectionFaults& faults);
 
 // The one connection of the program (cnDatabase).
 Connection& cnDatabase();

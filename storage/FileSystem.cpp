@@ -16,7 +16,8 @@ FileStamp toStamp(const struct stat& info) {
             quint64(info.st_ino),
             qint64(info.st_size),
             qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            mode_t(info.st_mode & 07777)};
+            mode_t(info.st_mode & 07777),
+            S_ISREG(info.st_mode)};
 }
 
 } // namespace
@@ -31,10 +32,17 @@ FileStamp FileSystem::stamp(const QByteArray& path) {
 ReadResult FileSystem::read(const QByteArray& path, QByteArray& bytes, FileStamp& stamp) {
     bytes.clear();
     stamp = {};
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return ReadResult::Failed;
+    }
+    // Should a FIFO take the file's place after the check, opening it still returns at once.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok) {
         stamp = toStamp(info);
@@ -60,8 +68,30 @@ ReadResult FileSystem::read(const QByteArray& path, QByteArray& bytes, FileStamp
     return ok ? ReadResult::Ok : ReadResult::Failed;
 }
 
-int FileSystem::createNew(const QByteArray& path) {
-    return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+bool FileSystem::canWrite(const QByteArray& path) {
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
+}
+
+bool FileSystem::makeFolders(const QByteArray& path, mode_t mode) {
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1;
+         slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), mode) != 0 && errno != EEXIST)
+            return false;
+    }
+    if (::mkdir(path.constData(), mode) != 0 && errno != EEXIST)
+        return false;
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+int FileSystem::createNew(const QByteArray& path, mode_t mode) {
+    return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 }
 
 qint64 FileSystem::write(int fd, const char* data, qint64 size) {

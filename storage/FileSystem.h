@@ -17,7 +17,8 @@ struct FileStamp {
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modifiedNs = 0;
-    mode_t mode = 0; // permission bits; not part of the identity
+    mode_t mode = 0;      // permission bits; not part of the identity
+    bool regular = false; // a plain file, not a folder, FIFO or device
 
     bool sameVersion(const FileStamp& other) const {
         return exists == other.exists && device == other.device && inode == other.inode &&
@@ -34,11 +35,16 @@ public:
     virtual ~FileSystem() = default;
 
     virtual FileStamp stamp(const QByteArray& path);
-    // The whole file and the stamp of what was read.
+    // The whole file and the stamp of what was read. Anything but a plain file fails without
+    // being opened, so a FIFO or a device can never block the program.
     virtual ReadResult read(const QByteArray& path, QByteArray& bytes, FileStamp& stamp);
+    // Whether the running user may write the file itself, by its owner and permission bits.
+    virtual bool canWrite(const QByteArray& path);
 
-    // The steps of replacing a file (see AtomicFile.h).
-    virtual int createNew(const QByteArray& path); // a descriptor, or -1
+    // The steps of writing a file (see AtomicFile.h). createNew never opens an existing file:
+    // it fails with EEXIST instead.
+    virtual bool makeFolders(const QByteArray& path, mode_t mode);
+    virtual int createNew(const QByteArray& path, mode_t mode); // a descriptor, or -1
     virtual qint64 write(int fd, const char* data, qint64 size);
     virtual bool setMode(int fd, mode_t mode);
     virtual bool sync(int fd);

@@ -199,7 +199,10 @@ QByteArray PrivateProfile::value(QByteArrayView section, QByteArrayView key) con
     if (at == target.keyLines.cend())
         return {};
     const QByteArrayView line(target.lines[size_t(*at)]);
-    return valueOf(line, lineAt(line, 0)).toByteArray();
+    const QByteArrayView value = valueOf(line, lineAt(line, 0));
+    // The Windows routines hand values on as C strings.
+    const qsizetype nul = value.indexOf('\0');
+    return (nul < 0 ? value : value.first(nul)).toByteArray();
 }
 
 bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value) {

@@ -20,7 +20,8 @@ public:
     explicit PrivateProfile(QByteArray bytes);
 
     // The value of the first matching key in the first matching section, blanks around it
-    // removed; empty when either is missing. Names match ignoring ASCII case.
+    // removed, up to a NUL if it holds one; empty when either is missing. Names match ignoring
+    // ASCII case.
     QByteArray value(QByteArrayView section, QByteArrayView key) const;
 
     // Replaces or adds one value. Refuses (false, document unchanged) names and values that

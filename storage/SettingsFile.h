@@ -8,7 +8,11 @@
 // with a stale copy. Every write replaces the whole file atomically (AtomicFile.h), and a batch
 // gathers the writes of one logical save into a single replacement. After a failed write the
 // in-memory copy is dropped and read again from disk, so no value that never reached the file
-// is ever read back or written later.
+// is ever read back or written later; a batch that could not replace the file leaves the file it
+// would have written as a rescue copy (KeptCopies.h) instead, so the user's data is not lost.
+//
+// A file saved as UTF-8 with a byte-order mark (as Linux editors may leave it) is read as UTF-8
+// and written back in Shift_JIS; its original is kept beside it before the first such write.
 //
 // modCommon's strGetIni / setIni / IniBatch work on the file installed with
 // setCurrentSettingsFile(): start-up installs the one beside the program, tests their own.
@@ -17,9 +21,16 @@
 #include "storage/PrivateProfile.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 
 namespace storage {
+
+struct SaveOutcome {
+    bool saved = true;   // the settings file now holds every accepted value
+    QString rescuedTo;   // when !saved: the rescue copy holding the complete file, or empty
+    QStringList refused; // "SECTION/Key" of values that could not be written at all
+};
 
 class SettingsFile {
 public:
@@ -28,29 +39,33 @@ public:
 
     static constexpr std::chrono::milliseconds DefaultRecheck{200};
 
+    // An empty path stands for no settings file at all: it reads as empty and never saves.
     explicit SettingsFile(QString path, FileSystem& fileSystem = systemFileSystem(),
                           std::chrono::milliseconds recheckInterval = DefaultRecheck);
 
     const QString& path() const { return m_path; }
 
-    // Empty text when the file, the section or the key is missing, or the file is unreadable.
+    // Empty text when the file, the section or the key is missing, or the file is unreadable or
+    // no plain file. A value holding a NUL ends there.
     QString value(const QString& section, const QString& key);
 
-    // Outside a batch the file is replaced at once. False when it could not be replaced, when the
-    // file exists but cannot be read (replacing it would lose its content), or when the names or
-    // the value cannot be written (line breaks, "]" in a section name, "=" in a key). Inside a
-    // batch such a failure fails the whole batch.
+    // False when the names or the value cannot be written (line breaks, NUL, "]" in a section
+    // name, "=" in a key): the value is then left out, inside a batch too, where the other values
+    // are still written and the commit lists it as refused. Outside a batch the file is replaced
+    // at once, and false also tells that it could not be replaced or exists but cannot be read
+    // (replacing it would lose its content).
     bool setValue(const QString& section, const QString& key, const QString& value);
 
     // Batches nest; only the outermost commit writes. A discard at any level drops the whole
-    // batch, and the outermost commit then reports false.
+    // batch, and the outermost commit then reports it unsaved, with no rescue copy.
     void beginBatch();
-    bool commitBatch();
+    SaveOutcome commitBatch();
     void discardBatch();
 
 private:
     void refresh(bool force);
-    bool save();
+    bool replace(const QByteArray& bytes);
+    bool keepUtf8Original();
     void forget() { m_loaded = false; }
 
     QString m_path;
@@ -62,9 +77,12 @@ private:
     FileStamp m_stamp;
     bool m_loaded = false;
     bool m_readable = true;
+    QByteArray m_utf8Original; // the file as read, while it is a UTF-8 one
+    FileStamp m_backedUp;      // the version of it kept beside it
     int m_batchDepth = 0;
     bool m_batchChanged = false;
     bool m_batchFailed = false;
+    QStringList m_refused;
 };
 
 // The file strGetIni / setIni use; nullptr (the default) makes reads empty and writes fail.

@@ -1,37 +1,40 @@
 #include "storage/modCommon.h"
 
-#include "storage/SettingsFile.h"
-
 namespace modCommon {
 
-QString strGetIni(const QString& section, const QString& key) {
+namespace {
+
+storage::SettingsFile& settingsFile() {
+    static storage::SettingsFile none{QString()};
     storage::SettingsFile* file = storage::currentSettingsFile();
-    return file ? file->value(section, key) : QString();
+    return file ? *file : none;
+}
+
+} // namespace
+
+QString strGetIni(const QString& section, const QString& key) {
+    return settingsFile().value(section, key);
 }
 
 bool setIni(const QString& section, const QString& key, const QString& value) {
-    storage::SettingsFile* file = storage::currentSettingsFile();
-    return file && file->setValue(section, key, value);
+    return settingsFile().setValue(section, key, value);
 }
 
-IniBatch::IniBatch() {
-    if (storage::SettingsFile* file = storage::currentSettingsFile())
-        file->beginBatch();
+IniBatch::IniBatch()
+    : m_file(settingsFile()) {
+    m_file.beginBatch();
 }
 
 IniBatch::~IniBatch() {
-    if (m_done)
-        return;
-    if (storage::SettingsFile* file = storage::currentSettingsFile())
-        file->discardBatch();
+    if (!m_done)
+        m_file.discardBatch();
 }
 
-bool IniBatch::commit() {
+storage::SaveOutcome IniBatch::commit() {
     if (m_done)
-        return false;
+        return {false, {}, {}};
     m_done = true;
-    storage::SettingsFile* file = storage::currentSettingsFile();
-    return file && file->commitBatch();
+    return m_file.commitBatch();
 }
 
 qint16 intMin(qint16 a, qint16 b) {

@@ -5,6 +5,8 @@
 // from a parsed copy kept in memory, writes replace the file atomically. A logical save that writes
 // many keys opens an IniBatch so the whole save is one file replacement and reports one outcome.
 
+#include "storage/SettingsFile.h"
+
 #include <QString>
 
 namespace modCommon {
@@ -16,7 +18,8 @@ QString strGetIni(const QString& section, const QString& key);
 
 // Writes one value, creating the file, the section and the key as needed. Inside an IniBatch the
 // write is deferred to IniBatch::commit(); otherwise the file is replaced at once. Returns false
-// when the file could not be replaced (the file is then left as it was).
+// when the value cannot be written (it is then left out) or the file could not be replaced (the
+// file is then left as it was).
 bool setIni(const QString& section, const QString& key, const QString& value);
 
 // Groups the setIni calls made during its lifetime into one atomic replacement of the file.
@@ -27,10 +30,12 @@ public:
     ~IniBatch();
     IniBatch(const IniBatch&) = delete;
     IniBatch& operator=(const IniBatch&) = delete;
-    // Writes everything set since construction; false when the file could not be replaced.
-    bool commit();
+    // Writes everything set since construction; see SaveOutcome for what it reports. Without a
+    // settings file installed nothing is saved, and the values go to a rescue copy.
+    storage::SaveOutcome commit();
 
 private:
+    storage::SettingsFile& m_file;
     bool m_done = false;
 };
 

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -135,7 +136,6 @@ private slots:
         m_boxes = std::make_unique<testsupport::RecordingMessageBoxes>();
     }
     void cleanup() {
-        storage::setConnectionFaults({});
         storage::cnDatabase().close();
         storage::setCurrentSettingsFile(nullptr);
         m_settings.reset();
@@ -191,17 +191,17 @@ private slots:
         }
         QCOMPARE(m_enchants.row(0).colour, RowColour::DarkGrey);
 
-        // Saving what was loaded writes it back unchanged, each list in one replacement.
+        // Saving what was loaded writes it back unchanged, both lists in one replacement.
         const QByteArray before = testsupport::readBytes(m_settings->path());
         m_fileSystem.renames = 0;
-        QVERIFY(sideLists::saveProfileList(m_profiles));
-        QVERIFY(sideLists::saveEnchantList(m_enchants));
-        QCOMPARE(m_fileSystem.renames, 2);
+        QVERIFY(sideLists::saveLists(m_profiles, true, m_enchants, true).saved);
+        QCOMPARE(m_fileSystem.renames, 1);
         QCOMPARE(testsupport::readBytes(m_settings->path()), before);
     }
 
     // Saving writes the keys it owns and leaves the rest alone: hand-written ranks of a bonus
-    // set, the section of a deleted last profile. The fixed row is never saved.
+    // set, the section of a deleted last profile. The fixed row and the simulator's working copy
+    // are never saved, and a value that cannot be written costs nothing else.
     void savingKeepsWhatItDoesNotOwn() {
         set(u"SYSTEM"_s, u"Count"_s, u"3"_s);
         for (int n = 1; n <= 3; ++n)
@@ -214,9 +214,13 @@ private slots:
         QCOMPARE(m_enchants.row(2).cell(15), u"r2"_s);
 
         m_profiles.remove(2);
+        m_profiles.append(ListRow{u"作業"_s, {}, {}, sideLists::WorkingCopyKey, {}});
+        m_profiles.setCell(0, 0, u"P1\r\n"_s);
         m_enchants.setCell(2, 0, u"二改"_s);
         m_enchants.setCell(1, 14, u"B"_s);
-        QVERIFY(sideLists::saveProfileList(m_profiles) && sideLists::saveEnchantList(m_enchants));
+        QCOMPARE(sideLists::saveLists(m_profiles, true, m_enchants, true).refused,
+                 QStringList{u"PROFILE1/Name"_s});
+        QCOMPARE(get(u"PROFILE1"_s, u"Name"_s), u"P1"_s);
         QCOMPARE(get(u"SYSTEM"_s, u"Count"_s), u"2"_s);
         QCOMPARE(get(u"PROFILE3"_s, u"Name"_s), u"P3"_s);
         QCOMPARE(get(u"SYSTEM"_s, u"EnchantCount"_s), u"2"_s);
@@ -375,7 +379,11 @@ private slots:
         // Both lists differ from the file; only the change flags decide what is written.
         profiles.remove(0);
         enchants.append(ListRow{u"d"_s, {}, {}, {}, {}});
-        storage::setConnectionFaults({.closeFails = closeFails});
+        // A statement the connection does not know of keeps SQLite from closing.
+        sqlite3_stmt* stray = nullptr;
+        if (closeFails)
+            sqlite3_prepare_v2(storage::cnDatabase().handle(), "SELECT 1", -1, &stray, nullptr);
+        const auto finalize = qScopeGuard([stray] { sqlite3_finalize(stray); });
         fileSystem.fail = saveFails;
 
         modMain::endApp(nullptr, profiles, profileChanged, enchants, enchantChanged);

@@ -1,7 +1,8 @@
 // Saving the settings file when the disk refuses: every step of the replacement failing through
 // the file-system seam, a file made read-only, then for real as an unprivileged user in a
-// read-only folder and on a full disk. Whatever fails, the old file stays byte for byte, nothing
-// is left beside it, and the user reads "設定ファイルの保存に失敗しました。", both at shutdown
+// read-only folder, over another user's file and on a full disk. Whatever fails, the old file
+// stays byte for byte, nothing is left beside it, the whole file as the save would have left it
+// is in a rescue copy, and the user reads "設定ファイルの保存に失敗しました。", both at shutdown
 // and when a plan is saved.
 //
 // The real cases run this executable again (--child) under setpriv or in a private mount
@@ -44,16 +45,20 @@ const QByteArray kOldFile = storage::cp932Encode(
     "Attack=Ｆ\r\nRange=練習\r\n[ENCHANT1]\r\nName=強化～\r\nMinDamage=2\r\nAttack=手書き\r\n"
     "[WEAPON1]\r\nCount=1\r\nName1=A式\r\nSpec1=s1\r\nDate1=d1\r\nData1=23 101.\r\n"_s);
 
-enum class Fault { CreateTemp, ShortWrite, DiskFull, SetMode, Flush, Close, Rename };
+enum class Fault { NotWritable, CreateTemp, ShortWrite, DiskFull, SetMode, Flush, Close, Rename };
 
-// The real file system with one step of every replacement failing as the system call would.
+// The real file system with one step of the replacement failing, once, as the system call would;
+// the rescue copy written after it then goes through.
 class StepFailingFileSystem : public storage::FileSystem {
 public:
     explicit StepFailingFileSystem(Fault fault)
         : m_fault(fault) {}
 
-    int createNew(const QByteArray& path) override {
-        return refuse(Fault::CreateTemp, EACCES) ? -1 : FileSystem::createNew(path);
+    bool canWrite(const QByteArray& path) override {
+        return !refuse(Fault::NotWritable, EACCES) && FileSystem::canWrite(path);
+    }
+    int createNew(const QByteArray& path, mode_t mode) override {
+        return refuse(Fault::CreateTemp, EACCES) ? -1 : FileSystem::createNew(path, mode);
     }
     qint64 write(int fd, const char* data, qint64 size) override {
         // A short write: part of the bytes reach the disk, then it is full.
@@ -76,16 +81,19 @@ public:
 
 private:
     bool refuse(Fault fault, int error) {
-        if (m_fault != fault)
+        if (m_fault != fault || m_refused)
             return false;
+        m_refused = true;
         errno = error;
         return true;
     }
     Fault m_fault;
     bool m_partWritten = false;
+    bool m_refused = false;
 };
 
 enum class Save { Shutdown, Plan };
+enum class Place { ReadOnlyFolder, OtherUsersFile, FullDisk };
 
 // Runs one save the way the user causes it and returns the messages shown.
 QStringList save(Save what) {
@@ -113,6 +121,23 @@ QStringList save(Save what) {
 
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The rescue copies under $XDG_DATA_HOME: for the one copy, values each save changes and one it
+// never writes, so that a complete file reads "121 1 手書き" after the shutdown and "120 2 手書き"
+// after the plan save.
+QString rescued() {
+    const QDir folder(qEnvironmentVariable("XDG_DATA_HOME") + u"/zelnoa/rescued"_s);
+    const QStringList copies = folder.entryList(QDir::Files);
+    if (copies.size() != 1)
+        return u"%1 copies"_s.arg(copies.size());
+    storage::SettingsFile copy(folder.filePath(copies.first()));
+    return copy.value(u"PROFILE1"_s, u"Str"_s) + u' ' + copy.value(u"WEAPON1"_s, u"Count"_s) +
+           u' ' + copy.value(u"ENCHANT1"_s, u"Attack"_s);
+}
+
+QString expectedRescue(Save what) {
+    return what == Save::Shutdown ? u"121 1 手書き"_s : u"120 2 手書き"_s;
 }
 
 // Fills the file system of dir until it refuses another byte.
@@ -151,6 +176,7 @@ int runChild(const QString& scenario, const QString& dir, bool full) {
     QStringList left = filesIn(dir);
     left.removeAll(kFiller);
     std::printf("left: %s\n", qPrintable(left.join(u' ')));
+    std::printf("rescued: %s\n", qPrintable(rescued()));
     return 0;
 }
 
@@ -171,6 +197,7 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_dataHome;
     QString m_path;
 };
 
@@ -178,6 +205,10 @@ void TestSettingsFaults::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = m_dir->filePath(kIni);
     testsupport::writeBytes(m_path, kOldFile);
+    // Any user may keep a rescue copy there, the unprivileged one of the real cases too.
+    m_dataHome = std::make_unique<QTemporaryDir>();
+    QFile::setPermissions(m_dataHome->path(), QFileDevice::Permissions(0x7777));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome->path()));
 }
 
 void TestSettingsFaults::cleanup() {
@@ -187,7 +218,8 @@ void TestSettingsFaults::cleanup() {
 void TestSettingsFaults::everyStepFailing_data() {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<Save>("what");
-    const std::pair<const char*, Fault> faults[] = {{"temporary file refused", Fault::CreateTemp},
+    const std::pair<const char*, Fault> faults[] = {{"file not writable", Fault::NotWritable},
+                                                    {"temporary file refused", Fault::CreateTemp},
                                                     {"short write", Fault::ShortWrite},
                                                     {"disk full", Fault::DiskFull},
                                                     {"permissions refused", Fault::SetMode},
@@ -210,6 +242,7 @@ void TestSettingsFaults::everyStepFailing() {
     QCOMPARE(save(what), QStringList{kSaveFailed});
     QCOMPARE(readBytes(m_path), kOldFile);
     QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
+    QCOMPARE(rescued(), expectedRescue(what));
 
     // Nothing of the failed save lingers: the next read is the file as it is on disk.
     QCOMPARE(settings.value(u"PROFILE1"_s, u"Str"_s), u"120"_s);
@@ -235,24 +268,28 @@ void TestSettingsFaults::readOnlyFile() {
     QCOMPARE(readBytes(m_path), kOldFile);
     QVERIFY(!(QFile::permissions(m_path) & QFile::WriteOwner));
     QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
+    QCOMPARE(rescued(), expectedRescue(what));
 }
 
 void TestSettingsFaults::realFaults_data() {
     QTest::addColumn<QString>("scenario");
-    QTest::addColumn<bool>("full");
-    QTest::newRow("read-only folder, shutdown") << u"shutdown"_s << false;
-    QTest::newRow("read-only folder, plan save") << u"plan"_s << false;
-    QTest::newRow("full disk, shutdown") << u"shutdown"_s << true;
-    QTest::newRow("full disk, plan save") << u"plan"_s << true;
+    QTest::addColumn<Place>("place");
+    const std::pair<const char*, Place> places[] = {{"read-only folder", Place::ReadOnlyFolder},
+                                                    {"another user's file", Place::OtherUsersFile},
+                                                    {"full disk", Place::FullDisk}};
+    for (const auto& [name, place] : places) {
+        QTest::addRow("%s, shutdown", name) << u"shutdown"_s << place;
+        QTest::addRow("%s, plan save", name) << u"plan"_s << place;
+    }
 }
 
 void TestSettingsFaults::realFaults() {
     QFETCH(QString, scenario);
-    QFETCH(bool, full);
+    QFETCH(Place, place);
     const QString self = QCoreApplication::applicationFilePath();
     const bool root = geteuid() == 0;
     QProcess child;
-    if (full) {
+    if (place == Place::FullDisk) {
         // A private mount namespace: the small file system vanishes with the child.
         if (!root || QStandardPaths::findExecutable(u"unshare"_s).isEmpty())
             QSKIP("a full disk of its own needs root and unshare");
@@ -263,11 +300,18 @@ void TestSettingsFaults::realFaults() {
                      "\"$2\" \"$0\" full"_s,
                      m_dir->path(), self, scenario});
     } else {
-        // The folder is the user's to read but not to write: an unprivileged user sees it so.
-        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                 QFile::ExeOwner | QFile::ReadOther |
-                                                 QFile::ExeOther | QFile::ReadGroup |
-                                                 QFile::ExeGroup);
+        // The folder is the user's to read but not to write, or anyone's to write while the file
+        // stays its owner's: an unprivileged user sees them so. Replacing that file would make it
+        // that user's.
+        const auto readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                              QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
+                              QFile::ExeGroup;
+        QFile::setPermissions(m_dir->path(),
+                              place == Place::ReadOnlyFolder
+                                  ? readable
+                                  : readable | QFile::WriteGroup | QFile::WriteOther);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther);
         QStringList command = {self, u"--child"_s, scenario, m_dir->path()};
         if (root) {
             if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
@@ -276,6 +320,8 @@ void TestSettingsFaults::realFaults() {
                 QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + command;
             child.start(u"setpriv"_s, command);
         } else {
+            if (place == Place::OtherUsersFile)
+                QSKIP("another user's file needs root to make it");
             QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
             child.start(self, command.mid(1));
         }
@@ -285,8 +331,11 @@ void TestSettingsFaults::realFaults() {
     const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
              qPrintable(output + errors));
-    QCOMPARE(output, u"message: "_s + kSaveFailed + u"\nfile: unchanged\nleft: "_s + kIni + u'\n');
-    if (!full) {
+    QCOMPARE(output, u"message: "_s + kSaveFailed + u"\nfile: unchanged\nleft: "_s + kIni +
+                         u"\nrescued: "_s +
+                         expectedRescue(scenario == u"plan"_s ? Save::Plan : Save::Shutdown) +
+                         u'\n');
+    if (place != Place::FullDisk) {
         QCOMPARE(readBytes(m_path), kOldFile);
         QCOMPARE(filesIn(m_dir->path()), QStringList{kIni});
     }

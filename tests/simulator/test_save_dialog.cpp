@@ -148,8 +148,8 @@ private slots:
         const QByteArray before = fileBytes();
         m_fileSystem.refuse = true;
         const planStore::Plan plan{u"新"_s, u"spec"_s, u"date"_s, u"23 1."_s};
-        QVERIFY(!planStore::write(1, planStore::read(1), &plan));
-        QVERIFY(!planStore::write(1, {}));
+        QVERIFY(!planStore::write(1, planStore::read(1), &plan).saved);
+        QVERIFY(!planStore::write(1, {}).saved);
         QCOMPARE(fileBytes(), before);
         QCOMPARE(planStore::read(1).size(), std::size_t(3));
     }

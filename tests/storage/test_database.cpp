@@ -1,6 +1,7 @@
 // The database layer: the Jet-to-SQLite rewrite, opening the file, the work table's shape,
 // reading through recordsets, and what the program's SQL texts return from a small master.
 
+#include "storage/AccessImport.h"
 #include "storage/Database.h"
 #include "storage/JetSql.h"
 #include "storage/modDBAccess.h"
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace modDBAccess;
@@ -44,6 +46,15 @@ INSERT INTO CHANGE_SPEC_MASTER VALUES
     (3, '隠れ', 'ドロップ', 1, 1, 0, 0, 0, 0, 0),
     (4, '軽い', 'ドロップ', 1, 2, 0, 0, 0, 1, 9);
 )";
+
+// A file the system lets this user open for reading only, which root's rights would not show.
+class ReadOnlyConnection : public Connection {
+protected:
+    int openFile(const QByteArray& path, sqlite3** db, int flags) override {
+        return Connection::openFile(path, db,
+                                    (flags & ~SQLITE_OPEN_READWRITE) | SQLITE_OPEN_READONLY);
+    }
+};
 
 // Every row, fields as shown (text()) joined by "," and rows by "|".
 QString rows(const QString& statement) {
@@ -89,10 +100,7 @@ private slots:
         m_path = createMaster(m_dir.filePath(u"master.db"_s),
                               "INSERT INTO LANK_INDEX VALUES ('A', 2), ('練習', 0), ('F', 1);");
     }
-    void cleanup() {
-        storage::setConnectionFaults({});
-        m_connection.close();
-    }
+    void cleanup() { m_connection.close(); }
 
     void translate_data() {
         QTest::addColumn<QString>("jet");
@@ -162,10 +170,32 @@ private slots:
         QVERIFY(refused(
             createMaster(m_dir.filePath(u"partial.db"_s), "DROP TABLE CHANGE_SPEC_MASTER;")));
         QVERIFY(m_connection.lastError().contains(u"CHANGE_SPEC_MASTER"));
-        storage::setConnectionFaults({.readOnlyFile = true});
-        QVERIFY(refused(m_path));
-        storage::setConnectionFaults({});
+        ReadOnlyConnection readOnly;
+        QVERIFY(!readOnly.open(m_path) && !readOnly.isOpen());
+        // Opening a FIFO would wait for ever; neither it nor a folder is opened.
+        const QString fifo = m_dir.filePath(u"fifo.mdb"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        for (const QString& strange : {fifo, m_dir.path()}) {
+            QVERIFY(refused(strange));
+            QVERIFY(!storage::isAccessFile(strange));
+            QVERIFY(!storage::resolveMasterDatabase(strange, nullptr));
+        }
         open();
+    }
+
+    // A statement that never ends (a master's view may recurse for ever) fails instead of
+    // freezing the program, and the connection still serves.
+    void endlessStatementStops() {
+        Connection connection(std::chrono::milliseconds(100));
+        QVERIFY(connection.open(m_path));
+        Recordset rs(connection);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!rs.open(u"WITH RECURSIVE r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) "
+                         "SELECT x FROM r ORDER BY x DESC"_s));
+        QVERIFY(!rs.lastError().isEmpty());
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(rs.open(u"SELECT COUNT(*) FROM LANK_INDEX"_s));
     }
 
     void workTableShape_data() {
@@ -267,11 +297,14 @@ private slots:
         open();
         Recordset rs(m_connection);
         QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s));
-        storage::setConnectionFaults({.closeFails = true});
+        // A statement the connection does not know of keeps SQLite from closing.
+        sqlite3_stmt* stray = nullptr;
+        sqlite3_prepare_v2(m_connection.handle(), "SELECT 1", -1, &stray, nullptr);
         QVERIFY(!m_connection.close());
         QVERIFY(m_connection.isOpen());
-        QVERIFY(rs.isOpen());
-        storage::setConnectionFaults({});
+        QVERIFY(!rs.isOpen());
+        sqlite3_finalize(stray);
+        QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s));
         QVERIFY(m_connection.close());
         QVERIFY(!m_connection.isOpen());
         QVERIFY(!rs.isOpen());

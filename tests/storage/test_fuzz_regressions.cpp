@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
 using storage::PrivateProfile;
 
 class TestFuzzRegressions : public QObject {
@@ -22,7 +23,7 @@ private slots:
     void sectionNamesStayReadable();
     void literalsKeepTheirBounds_data();
     void literalsKeepTheirBounds();
-    void absurdPlanCountSavesQuickly();
+    void handEditedPlansSave();
 };
 
 void TestFuzzRegressions::sectionNamesStayReadable_data() {
@@ -93,11 +94,13 @@ void TestFuzzRegressions::literalsKeepTheirBounds() {
 
 // A hand-edited "Count" lists that many plans, and saving one more writes them all back into one
 // section. Each write once scanned and copied the whole section, so 8,000 plans took half a
-// minute and the 32,767 an absurd count gives would have taken hours.
-void TestFuzzRegressions::absurdPlanCountSavesQuickly() {
+// minute and the 32,767 an absurd count gives would have taken hours. A NUL in a value once came
+// back with the value and made the whole save fail; it now ends the value, which saves clean.
+void TestFuzzRegressions::handEditedPlansSave() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("zelnoa.ini"));
-    testsupport::writeBytes(path, "[WEAPON1]\r\nCount=8000\r\nName1=A\r\nData1=23 101.\r\n\r\n");
+    testsupport::writeBytes(path,
+                            "[WEAPON1]\r\nCount=8000\r\nName1=A\0B\r\nData1=23 101.\r\n\r\n"_ba);
     storage::SettingsFile settings(path);
     storage::setCurrentSettingsFile(&settings);
     const auto restore = qScopeGuard([] { storage::setCurrentSettingsFile(nullptr); });
@@ -108,12 +111,15 @@ void TestFuzzRegressions::absurdPlanCountSavesQuickly() {
     QCOMPARE(plans.size(), size_t(8000));
     const planStore::Plan added{QStringLiteral("新"), QStringLiteral("s"), QStringLiteral("d"),
                                 QStringLiteral("23 102.")};
-    QVERIFY(planStore::write(1, plans, &added));
+    QCOMPARE(plans.front().name, QStringLiteral("A"));
+    const storage::SaveOutcome outcome = planStore::write(1, plans, &added);
+    QVERIFY(outcome.saved && outcome.refused.isEmpty());
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
 
     const std::vector<planStore::Plan> again = planStore::read(1);
     QCOMPARE(again.size(), size_t(8001));
     QCOMPARE(again.front().data, QStringLiteral("23 101."));
+    QVERIFY(testsupport::readBytes(path).contains("Name1=A\r\n"));
     QCOMPARE(again.back().name, QStringLiteral("新"));
     // The blank line that ended the section still does, after every new key.
     QVERIFY(testsupport::readBytes(path).endsWith("Date8001=d\r\n\r\n"));

@@ -1,9 +1,11 @@
 // The settings file: its Shift_JIS text, reading and rewriting files written on Windows one line
-// at a time, atomic replacement, the in-memory copy, batches and modCommon's routines on top.
-// Every step of a replacement failing over an existing file is in tests/fault.
+// at a time, files saved as UTF-8, atomic replacement and its litter, the in-memory copy, batches,
+// rescue copies and modCommon's routines on top. Every step of a replacement failing over an
+// existing file is in tests/fault.
 
 #include "storage/AtomicFile.h"
 #include "storage/Cp932.h"
+#include "storage/KeptCopies.h"
 #include "storage/PrivateProfile.h"
 #include "storage/SettingsFile.h"
 #include "storage/modCommon.h"
@@ -12,6 +14,7 @@
 #include <QtTest>
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using storage::PrivateProfile;
@@ -28,6 +31,8 @@ class FaultyFileSystem : public storage::FileSystem {
 public:
     Stage failAt = Stage::None;
     bool readFails = false;
+    QByteArrayList refuseCreating; // no file is created whose path holds one of these
+    int taken = 0;                 // so many rescue names are found taken
     int reads = 0, stamps = 0, renames = 0;
 
     storage::FileStamp stamp(const QByteArray& path) override {
@@ -40,6 +45,15 @@ public:
         if (readFails)
             errno = EIO;
         return readFails ? storage::ReadResult::Failed : FileSystem::read(path, bytes, stamp);
+    }
+    int createNew(const QByteArray& path, mode_t mode) override {
+        for (const QByteArray& part : refuseCreating) {
+            if (path.contains(part))
+                return (errno = EACCES, -1);
+        }
+        if (path.contains("/rescued/") && taken > 0)
+            return (--taken, errno = EEXIST, -1);
+        return FileSystem::createNew(path, mode);
     }
     bool sync(int fd) override {
         return failAt == Stage::Sync ? (errno = EIO, false) : FileSystem::sync(fd);
@@ -59,6 +73,11 @@ QByteArray sjis(const QString& text) {
     return storage::cp932Encode(text);
 }
 
+// The permission bits, without the ...User ones that repeat the owner's for the running user.
+QFile::Permissions bitsOf(const QString& path) {
+    return QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+}
+
 } // namespace
 
 class TestSettingsFile : public QObject {
@@ -71,13 +90,28 @@ class TestSettingsFile : public QObject {
         return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
 
+    // Where rescue copies go; the test's own folder stands in for each of them.
+    const QStringList m_places = {u"XDG_DATA_HOME"_s, u"HOME"_s, u"TMPDIR"_s};
+    QList<QByteArray> m_placesBefore;
+
 private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_path = m_dir->filePath(u"zelnoa.ini"_s);
         m_fs = std::make_unique<FaultyFileSystem>();
+        m_placesBefore.clear();
+        for (const QString& place : m_places) {
+            m_placesBefore << qgetenv(qPrintable(place));
+            qputenv(qPrintable(place), QFile::encodeName(m_dir->filePath(place.toLower())));
+        }
+        // The temporary folder is only taken where it exists.
+        QDir(m_dir->path()).mkdir(u"tmpdir"_s);
     }
-    void cleanup() { storage::setCurrentSettingsFile(nullptr); }
+    void cleanup() {
+        storage::setCurrentSettingsFile(nullptr);
+        for (qsizetype i = 0; i < m_places.size(); ++i)
+            qputenv(qPrintable(m_places[i]), m_placesBefore[i]);
+    }
 
     void cp932() {
         // "\" and "~" stay ASCII; ゼ and ゾ have "[" and "]" as second byte.
@@ -87,8 +121,10 @@ private slots:
         QVERIFY(storage::cp932CanEncode(u"a=b\\~ゼゾ～"_s));
         QVERIFY(!storage::cp932CanEncode(u"😀"_s));
         QVERIFY(!storage::cp932CanEncode(u"한"_s));
-        // The wave dash would come back as the full-width tilde.
-        QVERIFY(!storage::cp932CanEncode(u"〜"_s));
+        // What Linux input methods type for these is stored as Windows stores its look-alikes.
+        QCOMPARE(storage::cp932Encode(u"〜−∥—¢£¬"_s),
+                 QByteArray("\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA"));
+        QVERIFY(storage::cp932CanEncode(u"〜−∥—¢£¬"_s));
         QCOMPARE(storage::cp932Encode(u"a😀b"_s), QByteArray("a?b"));
         // ヂ is 0x83 0x61, ア 0x83 0x41: folding case byte by byte would make them equal.
         QVERIFY(PrivateProfile(sjis(u"[ア]\r\nA=1\r\n"_s)).value(sjis(u"ヂ"_s), "A").isNull());
@@ -111,7 +147,7 @@ private slots:
         QTest::newRow("rest of header ignored") << "[S] x]\r\nA=1"_ba << u"1"_s;
         QTest::newRow("header without bracket") << "[T]\r\n[S\r\nA=1"_ba << QString();
         QTest::newRow("LF and CR endings") << "[S]\nB=1\rA=2\r\nC=3"_ba << u"2"_s;
-        QTest::newRow("utf-8 mark glued to line 1") << "\xEF\xBB\xBF[S]\r\nA=1\r\n"_ba << QString();
+        QTest::newRow("NUL ends the value") << "[S]\r\nA=AB\0CD\r\n"_ba << u"AB"_s;
     }
     void read() {
         QFETCH(QByteArray, file);
@@ -217,10 +253,18 @@ private slots:
         QVERIFY(storage::replaceFile(m_path, "new"));
         QVERIFY(QFileInfo(m_path).isSymLink());
         QCOMPARE(readBytes(real), QByteArray("new"));
-        // The ...User bits repeat the owner's for the running user.
-        QCOMPARE(QFile::permissions(real) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QCOMPARE(bitsOf(real), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         QVERIFY(!storage::replaceFile(m_dir->filePath(u"missing/zelnoa.ini"_s), "new"));
+
+        // What a replacement killed in mid-write leaves, beside the link and beside its target.
+        const QStringList kept = {u"other.ini.tmp1"_s,         u"real.ini"_s,
+                                  u"real.ini.tmp"_s,           u"real.ini.tmp1.bak"_s,
+                                  u"real.ini.tmpx1"_s,         u"zelnoa.ini"_s,
+                                  u"zelnoa.ini.tmp123456789"_s};
+        for (const QString& name : kept + QStringList{u"real.ini.tmp0"_s, u"zelnoa.ini.tmpbeef"_s})
+            writeBytes(m_dir->filePath(name), "x");
+        storage::removeStaleTemporaries(m_path);
+        QCOMPARE(folderEntries(), kept);
     }
 
     // Reads come from the copy in memory, even for a moment after an outside change; a write
@@ -281,10 +325,15 @@ private slots:
         file.beginBatch();
         for (int n = 1; n <= 50; ++n)
             QVERIFY(file.setValue(u"PROFILE%1"_s.arg(n), u"Name"_s, u"名前%1"_s.arg(n)));
-        QVERIFY(file.commitBatch());
+        // One value that cannot be written costs nothing else.
+        QVERIFY(!file.setValue(u"PROFILE2"_s, u"Name"_s, u"二\n行"_s));
+        QVERIFY(file.commitBatch().saved);
         QCOMPARE(file.value(u"PROFILE50"_s, u"Name"_s), u"名前50"_s);
         QCOMPARE(readBytes(m_path), OldFile);
-        QVERIFY(file.commitBatch());
+        const storage::SaveOutcome outcome = file.commitBatch();
+        QVERIFY(outcome.saved);
+        QCOMPARE(outcome.refused, QStringList{u"PROFILE2/Name"_s});
+        QCOMPARE(SettingsFile(m_path).value(u"PROFILE2"_s, u"Name"_s), u"名前2"_s);
         QCOMPARE(m_fs->renames, 1);
         QCOMPARE(SettingsFile(m_path).value(u"PROFILE50"_s, u"Name"_s), u"名前50"_s);
         QVERIFY(readBytes(m_path).startsWith(OldFile));
@@ -295,8 +344,8 @@ private slots:
         QTest::addColumn<Stage>("stage");
         QTest::addColumn<bool>("batch");
         QTest::addColumn<bool>("discard");
-        QTest::newRow("single write, rename fails") << Stage::Rename << false << false;
-        QTest::newRow("batch, sync fails") << Stage::Sync << true << false;
+        QTest::newRow("single write, sync fails") << Stage::Sync << false << false;
+        QTest::newRow("batch, rename fails") << Stage::Rename << true << false;
         QTest::newRow("batch discarded") << Stage::None << true << true;
     }
     void failedOrDroppedWritesLeaveNoPhantom() {
@@ -310,10 +359,16 @@ private slots:
             file.beginBatch();
             QVERIFY(file.setValue(Sys, Count, u"9"_s));
             QVERIFY(file.setValue(u"PROFILE1"_s, u"Name"_s, u"phantom"_s));
-            if (discard)
+            if (discard) {
                 file.discardBatch();
-            else
-                QVERIFY(!file.commitBatch());
+            } else {
+                // The whole file as the batch would have left it is kept elsewhere.
+                const storage::SaveOutcome outcome = file.commitBatch();
+                QVERIFY(!outcome.saved);
+                QCOMPARE(readBytes(outcome.rescuedTo),
+                         QByteArray(OldFile).replace("Count=1\n", "Count=9\r\n") +
+                             "[PROFILE1]\r\nName=phantom\r\n");
+            }
         } else {
             QVERIFY(!file.setValue(Sys, Count, u"9"_s));
         }
@@ -326,23 +381,115 @@ private slots:
         QCOMPARE(readBytes(m_path), QByteArray(OldFile).replace("vaelbuki.mdb", "other.mdb"));
     }
 
+    // Nothing is opened that could block (a FIFO waits for a writer), nor replaced.
+    void unreadableFileIsNeverReplaced_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"read fails", "FIFO", "folder", "link to a FIFO"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
     void unreadableFileIsNeverReplaced() {
-        writeBytes(m_path, OldFile);
-        m_fs->readFails = true;
+        QFETCH(QString, kind);
+        const QString target = kind.startsWith(u"link") ? m_path + u".fifo"_s : m_path;
+        if (kind == u"folder"_s)
+            QVERIFY(QDir().mkdir(target));
+        else if (kind == u"read fails"_s)
+            writeBytes(target, OldFile);
+        else
+            QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0644), 0);
+        if (target != m_path)
+            QVERIFY(QFile::link(target, m_path));
+        const qint64 size = QFileInfo(target).size();
+        m_fs->readFails = kind == u"read fails"_s;
         SettingsFile file(m_path, *m_fs);
         QCOMPARE(file.value(Sys, Count), QString());
         QVERIFY(!file.setValue(Sys, Count, u"2"_s));
         file.beginBatch();
         file.setValue(Sys, Count, u"2"_s);
-        QVERIFY(!file.commitBatch());
-        QCOMPARE(readBytes(m_path), OldFile);
+        const storage::SaveOutcome outcome = file.commitBatch();
+        QVERIFY(!outcome.saved);
+        QCOMPARE(SettingsFile(outcome.rescuedTo).value(Sys, Count), u"2"_s);
+        QCOMPARE(QFileInfo(target).isFile(), kind == u"read fails"_s);
+        QCOMPARE(QFileInfo(target).size(), size);
+    }
+
+    // The copy goes to the first place that takes it: $XDG_DATA_HOME (when absolute), $HOME, the
+    // temporary folder; never over another file.
+    void rescuePlaces_data() {
+        QTest::addColumn<QByteArray>("dataHome");
+        QTest::addColumn<QByteArrayList>("refused"); // places where no file can be created
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<QString>("expected"); // the copy's folder; null: nowhere
+        const QString data = u"xdg_data_home/zelnoa/rescued"_s;
+        const QString home = u"home/.local/share/zelnoa/rescued"_s;
+        QTest::newRow("data home") << "set"_ba << QByteArrayList() << 0 << data;
+        QTest::newRow("names taken") << "set"_ba << QByteArrayList() << 2 << data;
+        QTest::newRow("no data home") << ""_ba << QByteArrayList() << 0 << home;
+        QTest::newRow("relative data home") << "share"_ba << QByteArrayList() << 0 << home;
+        QTest::newRow("data home refuses") << "set"_ba << QByteArrayList{"/xdg"} << 0 << home;
+        QTest::newRow("home refuses too")
+            << "set"_ba << QByteArrayList{"/xdg", "/home/"} << 0 << u"tmpdir"_s;
+        QTest::newRow("nowhere") << "set"_ba << QByteArrayList{"/xdg", "/home/", "/tmpdir/"} << 0
+                                 << QString();
+    }
+    void rescuePlaces() {
+        QFETCH(QByteArray, dataHome);
+        QFETCH(QByteArrayList, refused);
+        QFETCH(int, taken);
+        QFETCH(QString, expected);
+        if (dataHome != "set")
+            qputenv("XDG_DATA_HOME", dataHome);
+        m_fs->refuseCreating = refused;
+        m_fs->taken = taken;
+        const QString written = storage::writeRescueCopy(m_path, OldFile, *m_fs);
+        if (expected.isNull()) {
+            QCOMPARE(written, QString());
+            return;
+        }
+        const QFileInfo copy(written);
+        QCOMPARE(copy.path(), m_dir->filePath(expected));
+        static const QRegularExpression name(u"^zelnoa\\.ini\\.\\d{8}-\\d{6}(-3)?$"_s);
+        QVERIFY2(name.match(copy.fileName()).hasMatch() &&
+                     copy.fileName().endsWith(u"-3") == (taken > 0),
+                 qPrintable(copy.fileName()));
+        QCOMPARE(readBytes(written), OldFile);
+        QCOMPARE(bitsOf(written), QFile::ReadOwner | QFile::WriteOwner);
+        if (expected != u"tmpdir"_s)
+            QCOMPARE(bitsOf(copy.path()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A file saved as UTF-8 with a byte-order mark reads as such; its original is kept once,
+    // under a free name, before the first write turns it into Shift_JIS.
+    void utf8FileTurnsShiftJis() {
+        const QByteArray utf8 =
+            "\xEF\xBB\xBF" + u"; メモ\r\n[PROFILE1]\r\nName=ゾロ〜한\r\n"_s.toUtf8();
+        writeBytes(m_path, utf8);
+        writeBytes(m_path + u".utf8-backup"_s, "older");
+        SettingsFile file(m_path, *m_fs);
+        QCOMPARE(file.value(u"PROFILE1"_s, u"Name"_s), u"ゾロ～?"_s);
+        // Without its backup the file is not rewritten.
+        m_fs->refuseCreating = {"utf8-backup"};
+        QVERIFY(!file.setValue(Sys, Count, u"1"_s));
+        m_fs->refuseCreating.clear();
+        m_fs->failAt = Stage::Rename;
+        QVERIFY(!file.setValue(Sys, Count, u"1"_s));
+        m_fs->failAt = Stage::None;
+        QVERIFY(file.setValue(Sys, Count, u"1"_s));
+        QCOMPARE(readBytes(m_path),
+                 sjis(u"; メモ\r\n[PROFILE1]\r\nName=ゾロ～?\r\n[SYSTEM]\r\nCount=1\r\n"_s));
+        QCOMPARE(readBytes(m_path + u".utf8-backup.1"_s), utf8);
+        QCOMPARE(folderEntries(), QStringList({u"zelnoa.ini"_s, u"zelnoa.ini.utf8-backup"_s,
+                                               u"zelnoa.ini.utf8-backup.1"_s}));
     }
 
     // Committed batches are checked through the side lists in tests/app.
     void modCommonSettings() {
         QCOMPARE(modCommon::strGetIni(Sys, Count), QString());
         QVERIFY(!modCommon::setIni(Sys, Count, u"1"_s));
-        QVERIFY(!modCommon::IniBatch().commit());
+        QVERIFY(!modCommon::IniBatch().commit().saved);
+        // Without a settings file a save still keeps its values.
+        modCommon::IniBatch unsaved;
+        modCommon::setIni(Sys, Count, u"1"_s);
+        QCOMPARE(readBytes(unsaved.commit().rescuedTo), QByteArray("[SYSTEM]\r\nCount=1\r\n"));
 
         SettingsFile file(m_path, *m_fs);
         storage::setCurrentSettingsFile(&file);
