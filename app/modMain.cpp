@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "catalogue/frmBuki.h"
 #include "storage/AccessImport.h"
+#include "storage/AtomicFile.h"
 #include "storage/Database.h"
 #include "storage/SettingsFile.h"
 #include "storage/SettingsKeys.h"

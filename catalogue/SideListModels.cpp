@@ -6,7 +6,8 @@ namespace {
 
 QString profileCell(const ProfileRow& row, int column) {
     const Profile& p = row.profile;
-    const QString* cells[] = {&p.name, &p.str, &p.intl, &p.dex, &p.will, &p.luck, &p.attack, &p.range};
+    const QString* cells[] = {&p.name, &p.str,  &p.intl,   &p.dex,
+                              &p.will, &p.luck, &p.attack, &p.range};
     return column < 8 ? *cells[column] : QString();
 }
 
@@ -32,8 +33,9 @@ QString bonusSetCell(const BonusSetRow& row, int column) {
     default:
         break;
     }
-    const QString* cells[] = {&s.name,      nullptr,     nullptr,     &s.critical, &s.balance, &s.minDamage,
-                              &s.maxDamage, &s.minWounds, &s.maxWounds, &s.str,      &s.intl,    &s.dex,
+    const QString* cells[] = {&s.name,      nullptr,      nullptr,      &s.critical,
+                              &s.balance,   &s.minDamage, &s.maxDamage, &s.minWounds,
+                              &s.maxWounds, &s.str,       &s.intl,      &s.dex,
                               &s.will,      &s.luck,      &s.attack,    &s.range};
     return column < 16 ? *cells[column] : QString();
 }

@@ -16,21 +16,25 @@ template <class Value> struct Key {
 // Keys in the order they are written.
 const std::vector<Key<Profile>>& profileKeys() {
     static const std::vector<Key<Profile>> keys = {
-        {u"Name"_s, &Profile::name}, {u"Str"_s, &Profile::str},
-        {u"Int"_s, &Profile::intl},  {u"Dex"_s, &Profile::dex},
-        {u"Will"_s, &Profile::will}, {u"Luck"_s, &Profile::luck},
+        {u"Name"_s, &Profile::name},     {u"Str"_s, &Profile::str},    {u"Int"_s, &Profile::intl},
+        {u"Dex"_s, &Profile::dex},       {u"Will"_s, &Profile::will},  {u"Luck"_s, &Profile::luck},
         {u"Attack"_s, &Profile::attack}, {u"Range"_s, &Profile::range}};
     return keys;
 }
 
 const std::vector<Key<BonusSet>>& bonusSetKeys() {
-    static const std::vector<Key<BonusSet>> keys = {
-        {u"Name"_s, &BonusSet::name},           {u"MinDamage"_s, &BonusSet::minDamage},
-        {u"MaxDamage"_s, &BonusSet::maxDamage}, {u"MinWounds"_s, &BonusSet::minWounds},
-        {u"MaxWounds"_s, &BonusSet::maxWounds}, {u"Critical"_s, &BonusSet::critical},
-        {u"Balance"_s, &BonusSet::balance},     {u"Str"_s, &BonusSet::str},
-        {u"Int"_s, &BonusSet::intl},            {u"Dex"_s, &BonusSet::dex},
-        {u"Will"_s, &BonusSet::will},           {u"Luck"_s, &BonusSet::luck}};
+    static const std::vector<Key<BonusSet>> keys = {{u"Name"_s, &BonusSet::name},
+                                                    {u"MinDamage"_s, &BonusSet::minDamage},
+                                                    {u"MaxDamage"_s, &BonusSet::maxDamage},
+                                                    {u"MinWounds"_s, &BonusSet::minWounds},
+                                                    {u"MaxWounds"_s, &BonusSet::maxWounds},
+                                                    {u"Critical"_s, &BonusSet::critical},
+                                                    {u"Balance"_s, &BonusSet::balance},
+                                                    {u"Str"_s, &BonusSet::str},
+                                                    {u"Int"_s, &BonusSet::intl},
+                                                    {u"Dex"_s, &BonusSet::dex},
+                                                    {u"Will"_s, &BonusSet::will},
+                                                    {u"Luck"_s, &BonusSet::luck}};
     return keys;
 }
 
@@ -43,14 +47,16 @@ const std::vector<Key<BonusSet>>& readOnlyBonusSetKeys() {
 
 template <class Value>
 std::vector<Value> load(storage::SettingsFile& settings, const QString& countKey,
-                        const QString& prefix, std::initializer_list<const std::vector<Key<Value>>*> keySets) {
+                        const QString& prefix,
+                        std::initializer_list<const std::vector<Key<Value>>*> keySets) {
     const int count = numberText::readCount(settings.value(settingsKeys::System, countKey));
     std::vector<Value> entries(static_cast<std::size_t>(count));
     for (int n = 1; n <= count; ++n) {
         const QString section = prefix + QString::number(n);
         for (const std::vector<Key<Value>>* keys : keySets) {
             for (const Key<Value>& key : *keys)
-                entries[static_cast<std::size_t>(n - 1)].*key.member = settings.value(section, key.name);
+                entries[static_cast<std::size_t>(n - 1)].*key.member =
+                    settings.value(section, key.name);
         }
     }
     return entries;

@@ -27,8 +27,8 @@ struct BonusSet {
     bool operator==(const BonusSet&) const = default;
 };
 
-// The bonus set row chosen in the catalogue: its name (the fixed row "使用なし" has one too) and the
-// set's values when a set applies.
+// The bonus set row chosen in the catalogue: its name (the fixed row "使用なし" has one too) and
+// the set's values when a set applies.
 struct BonusChoice {
     QString name;
     std::optional<BonusSet> set;

@@ -53,8 +53,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 // A side-list frame: the list fills the left part, its three buttons stand one above the other at
 // its right.
-QGroupBox* sideFrame(QWidget* parent, const QString& name, const QString& caption,
-                     ReportList* list, std::initializer_list<QPushButton*> buttons) {
+QGroupBox* sideFrame(QWidget* parent, const QString& name, const QString& caption, ReportList* list,
+                     std::initializer_list<QPushButton*> buttons) {
     auto* frame = new QGroupBox(caption, parent);
     frame->setObjectName(name);
     list->setParent(frame);
@@ -125,15 +125,15 @@ frmBuki::frmBuki(const storage::Stores& stores, Dialogs dialogs)
 void frmBuki::buildSideLists() {
     lvwProfile = makeList(this, u"lvwProfile"_s,
                           u"ダブルクリックでキャラクター情報を編集できます。"_s, m_profiles);
-    cmdReg = makeButton(this, u"cmdReg"_s, u"新規登録(&R)"_s,
-                        u"キャラクター情報を新規登録します。"_s);
-    cmdMod = makeButton(this, u"cmdMod"_s, u"編集(&M)"_s,
-                        u"選択したキャラクター情報を編集します。"_s);
-    cmdDel = makeButton(this, u"cmdDel"_s, u"削除(&D)"_s,
-                        u"選択したキャラクター情報を削除します。"_s);
-    lvwEnchant = makeList(this, u"lvwEnchant"_s,
-                          u"ダブルクリックでエンチャント＆タイトル補正を編集できます。"_s,
-                          m_bonusSets);
+    cmdReg =
+        makeButton(this, u"cmdReg"_s, u"新規登録(&R)"_s, u"キャラクター情報を新規登録します。"_s);
+    cmdMod =
+        makeButton(this, u"cmdMod"_s, u"編集(&M)"_s, u"選択したキャラクター情報を編集します。"_s);
+    cmdDel =
+        makeButton(this, u"cmdDel"_s, u"削除(&D)"_s, u"選択したキャラクター情報を削除します。"_s);
+    lvwEnchant =
+        makeList(this, u"lvwEnchant"_s,
+                 u"ダブルクリックでエンチャント＆タイトル補正を編集できます。"_s, m_bonusSets);
     cmdRegEnchant = makeButton(this, u"cmdRegEnchant"_s, u"新規登録(&R)"_s,
                                u"エンチャント＆タイトル補正を新規登録します。"_s);
     cmdModEnchant = makeButton(this, u"cmdModEnchant"_s, u"編集(&M)"_s,
@@ -223,8 +223,7 @@ void frmBuki::setShuruiData() {
 
 void frmBuki::setBukiData() {
     const qint32 type = tabShurui->tabData(tabShurui->currentIndex()).toInt();
-    std::optional<std::vector<Weapon>> weapons =
-        weaponCatalogue::weapons(m_stores.database, type);
+    std::optional<std::vector<Weapon>> weapons = weaponCatalogue::weapons(m_stores.database, type);
     m_weapons->assign(weapons ? std::move(*weapons) : std::vector<Weapon>());
     if (!weapons)
         showDatabaseFailure();

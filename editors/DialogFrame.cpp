@@ -1,7 +1,7 @@
 #include "editors/DialogFrame.h"
 
-#include "app/Twips.h"
 #include "editors/EntryFields.h"
+#include "ui/Twips.h"
 
 #include <QDialog>
 #include <QGroupBox>

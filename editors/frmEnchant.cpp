@@ -71,13 +71,18 @@ void frmEnchant::buildCombatFrame() {
 }
 
 void frmEnchant::fillFields(const BonusSet& set) {
-    const std::pair<QLineEdit*, const QString*> fields[] = {
-        {txtName, &set.name},           {txtMinDamage, &set.minDamage},
-        {txtMaxDamage, &set.maxDamage}, {txtMinWounds, &set.minWounds},
-        {txtMaxWounds, &set.maxWounds}, {txtCritical, &set.critical},
-        {txtBalance, &set.balance},     {txtStr, &set.str},
-        {txtInt, &set.intl},            {txtDex, &set.dex},
-        {txtWill, &set.will},           {txtLuck, &set.luck}};
+    const std::pair<QLineEdit*, const QString*> fields[] = {{txtName, &set.name},
+                                                            {txtMinDamage, &set.minDamage},
+                                                            {txtMaxDamage, &set.maxDamage},
+                                                            {txtMinWounds, &set.minWounds},
+                                                            {txtMaxWounds, &set.maxWounds},
+                                                            {txtCritical, &set.critical},
+                                                            {txtBalance, &set.balance},
+                                                            {txtStr, &set.str},
+                                                            {txtInt, &set.intl},
+                                                            {txtDex, &set.dex},
+                                                            {txtWill, &set.will},
+                                                            {txtLuck, &set.luck}};
     for (const auto& [field, text] : fields)
         EntryFields::setText(field, *text);
 }

@@ -184,10 +184,9 @@ frmProfile::intFormStartChange(QWidget* owner, storage::Connection& db, const St
     dialogFrame::greyOut(dialog.txtName);
     dialog.fillFields(input.working);
     const bool ranksRead =
-        input.melee ? dialog.setAttackIndex(input.rankInUse) &&
-                          dialog.setRangeIndex(input.working.range)
-                    : dialog.setAttackIndex(input.working.attack) &&
-                          dialog.setRangeIndex(input.rankInUse);
+        input.melee
+            ? dialog.setAttackIndex(input.rankInUse) && dialog.setRangeIndex(input.working.range)
+            : dialog.setAttackIndex(input.working.attack) && dialog.setRangeIndex(input.rankInUse);
     if (!ranksRead)
         return std::nullopt;
     dialogFrame::greyOut(input.melee ? dialog.cmbRange : dialog.cmbAttack);

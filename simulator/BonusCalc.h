@@ -53,8 +53,7 @@ struct Bonus {
     double minDamage = 0, maxDamage = 0, minWounds = 0, maxWounds = 0, critical = 0, balance = 0;
 };
 // combatType 1 is melee (Str drives the damage), anything else range (Dex).
-Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill,
-            const BonusValues& set);
+Bonus bonus(qint16 combatType, const Stats& stats, const SkillBonus& skill, const BonusValues& set);
 
 // "D1,D2,W1,W2,C,B,0 ": the seven values of the bonus row.
 QString valueText(const Bonus& bonus);

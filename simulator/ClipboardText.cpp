@@ -65,9 +65,8 @@ QString listLine(const KaizoLine& line) {
     for (std::size_t i = 0; i < line.figures.size(); ++i) {
         const int value = line.figures[i];
         if (value != 0) {
-            text += modCommon::strFontColor(value) + u"  "_s +
-                    figureColumns::Labels[i].toString() + modCommon::strSigned(value) +
-                    u"</font>"_s;
+            text += modCommon::strFontColor(value) + u"  "_s + figureColumns::Labels[i].toString() +
+                    modCommon::strSigned(value) + u"</font>"_s;
         }
     }
     return text + u"  "_s + line.etc + kCrLf;

@@ -37,7 +37,7 @@ ShownFigures shown(const Simulation& simulation, const Figures& figures) {
     shown.cost = cost(figures);
     shown.bukiName = simulation.weapon().name;
     shown.maxKaisu = simulation.maxKaisu();
-    for (const StepSlot& slot : simulation.slots())
+    for (const StepSlot& slot : simulation.stepSlots())
         shown.steps.append(slot.name);
     shown.damage = range(w.minDamage, w.maxDamage);
     shown.wounds = range(w.minWounds, w.maxWounds);

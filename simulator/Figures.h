@@ -53,13 +53,13 @@ struct Figures {
 
 // The texts the window shows that the exports and the plan save use.
 struct ShownFigures {
-    QString jukuren;       // total proficiency, "-" at step 0
-    QString cost;          // total cost, "###,###", "-" at step 0
-    QString bukiName;      // the simulated weapon's name
-    qint16 maxKaisu = 0;   // the number of steps the weapon offers
-    QStringList steps;     // the five step slots' names
-    QString damage;        // min～max
-    QString wounds;        // min～max
+    QString jukuren;     // total proficiency, "-" at step 0
+    QString cost;        // total cost, "###,###", "-" at step 0
+    QString bukiName;    // the simulated weapon's name
+    qint16 maxKaisu = 0; // the number of steps the weapon offers
+    QStringList steps;   // the five step slots' names
+    QString damage;      // min～max
+    QString wounds;      // min～max
     QString critical;
     QString balance;
     QString range;

@@ -75,12 +75,12 @@ PlanPanel::PlanPanel(QWidget* parent)
     grid->setColumnStretch(4, 1);
 }
 
-void PlanPanel::show(const Figures& figures, const std::array<StepSlot, 5>& slots) {
+void PlanPanel::show(const Figures& figures, const std::array<StepSlot, 5>& steps) {
     m_lblJukuren->setText(figureTexts::jukuren(figures));
     m_lblCost->setText(figureTexts::cost(figures));
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        m_lblKaizo[i]->setText(slots[i].name);
-        m_lblKaizoNaiyo[i]->setText(slots[i].naiyo);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        m_lblKaizo[i]->setText(steps[i].name);
+        m_lblKaizoNaiyo[i]->setText(steps[i].naiyo);
     }
 }
 
@@ -95,16 +95,17 @@ WeaponPanel::WeaponPanel(QWidget* parent)
     , m_lblBukiSpecChange(makeLabel(this, u"lblBukiSpecChange"_s, u"(一般品)"_s)) {
     setObjectName(u"fraBukiSpac"_s);
     auto* grid = new QGridLayout(this);
-    const std::array<std::pair<QString, QString>, 7> rows = {{{{}, u"ダメージ"_s},
-                                                              {{}, u"負傷率"_s},
-                                                              {{}, u"クリティカル"_s},
-                                                              {{}, u"バランス"_s},
-                                                              {u"lblKaisuLabel"_s, u"(80%達成DEX）"_s},
-                                                              {u"lblShateiLabel"_s, u"射程"_s},
-                                                              {u"lblTaikyuLabel"_s, u"耐久"_s}}};
+    const std::array<std::pair<QString, QString>, 7> rows = {
+        {{{}, u"ダメージ"_s},
+         {{}, u"負傷率"_s},
+         {{}, u"クリティカル"_s},
+         {{}, u"バランス"_s},
+         {u"lblKaisuLabel"_s, u"(80%達成DEX）"_s},
+         {u"lblShateiLabel"_s, u"射程"_s},
+         {u"lblTaikyuLabel"_s, u"耐久"_s}}};
     for (int i = 1; i <= 6; ++i)
         m_lblSpec[i - 1] = makeLabel(this, u"lblSpec"_s + QString::number(i));
-    QLabel* const values[] = {m_lblSpec[0],        m_lblSpec[1], m_lblSpec[2], m_lblSpec[3],
+    QLabel* const values[] = {m_lblSpec[0],       m_lblSpec[1], m_lblSpec[2], m_lblSpec[3],
                               m_lblBalanceTassei, m_lblSpec[4], m_lblSpec[5]};
     for (int i = 0; i < 7; ++i) {
         grid->addWidget(makeLabel(this, rows[i].first, rows[i].second), i, 0);
@@ -179,7 +180,8 @@ void StatusPanel::addCombatRows(QGridLayout* grid) {
 void StatusPanel::showStatus(const StatusFigures& s) {
     setTitle(plainTitle(s.name));
     setTexts(m_lblStat, {s.stats.str, s.stats.intl, s.stats.dex, s.stats.will, s.stats.luck});
-    setTexts(m_lblEnchantStat, {s.marks.str, s.marks.intl, s.marks.dex, s.marks.will, s.marks.luck});
+    setTexts(m_lblEnchantStat,
+             {s.marks.str, s.marks.intl, s.marks.dex, s.marks.will, s.marks.luck});
     setTexts(m_lblEnchant, {s.marks.damage, s.marks.wounds, s.marks.critical, s.marks.balance});
     m_lblCombatType->setText(s.combatType);
     m_lblAttack->setText(s.rank);

@@ -20,7 +20,7 @@ public:
     explicit PlanPanel(QWidget* parent);
 
     QPushButton* listButton() const { return m_cmdList; }
-    void show(const Figures& figures, const std::array<StepSlot, 5>& slots);
+    void show(const Figures& figures, const std::array<StepSlot, 5>& steps);
     void clearTotals();
 
 private:

@@ -10,7 +10,8 @@ namespace kaizoText {
 QString description(const Figures& figures, const QString& etc) {
     QString text;
     for (std::size_t i = 0; i < figures.size(); ++i) {
-        QString piece = figureColumns::Labels[i].toString() + modCommon::strSigned(figures[i]) + u'\u3000';
+        QString piece =
+            figureColumns::Labels[i].toString() + modCommon::strSigned(figures[i]) + u'\u3000';
         text += modCommon::strIfNonZero(piece, figures[i]);
     }
     return text + etc;

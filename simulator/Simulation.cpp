@@ -53,8 +53,8 @@ bool Simulation::load(const Weapon& weapon) {
 }
 
 QString Simulation::frameCaption(qint16 kaisu) const {
-    return m_weapon.name + u" ("_s + QString::number(kaisu) + u'/' +
-           QString::number(m_maxKaisu) + u')';
+    return m_weapon.name + u" ("_s + QString::number(kaisu) + u'/' + QString::number(m_maxKaisu) +
+           u')';
 }
 
 std::optional<qint16> Simulation::stepCount() const {
@@ -196,10 +196,10 @@ Simulation::Status Simulation::setStatus(const Profile& working, const QString& 
     return Status::Ok;
 }
 
-bool Simulation::writeStatus(const Profile& working, const QString& rank,
-                             const BonusChoice& bonus, StatusFigures& status) {
-    const bonusCalc::BonusValues set = bonus.set ? bonusCalc::values(*bonus.set)
-                                                 : bonusCalc::BonusValues{};
+bool Simulation::writeStatus(const Profile& working, const QString& rank, const BonusChoice& bonus,
+                             StatusFigures& status) {
+    const bonusCalc::BonusValues set =
+        bonus.set ? bonusCalc::values(*bonus.set) : bonusCalc::BonusValues{};
     status.name = working.name;
     status.stats = bonusCalc::totals(working, set);
     status.marks = bonus.set ? bonusCalc::marks(set) : bonusCalc::Marks{};

@@ -55,7 +55,7 @@ public:
     // name + " (k/max)"
     QString frameCaption(qint16 kaisu) const;
     const QString& plan() const { return m_plan; }
-    const std::array<StepSlot, MaxSteps>& slots() const { return m_slots; }
+    const std::array<StepSlot, MaxSteps>& stepSlots() const { return m_slots; }
     const ChangeInForce& change() const { return m_change; }
     const std::optional<Profile>& workingProfile() const { return m_working; }
     const QString& rankInUse() const { return m_rank; }

@@ -136,9 +136,8 @@ void frmKaizo::connectCommands() {
             [this] { clipboard::cmdClipKaizo(this, shownFigures()); });
     connect(cmdBukiClip, &QPushButton::clicked, this,
             [this] { clipboard::cmdBukiClip(this, shownFigures(), mintShift); });
-    connect(Frame2->listButton(), &QPushButton::clicked, this, [this] {
-        clipboard::cmdList(this, m_stores.database, m_sim.weapon().seq);
-    });
+    connect(Frame2->listButton(), &QPushButton::clicked, this,
+            [this] { clipboard::cmdList(this, m_stores.database, m_sim.weapon().seq); });
 }
 
 void frmKaizo::connectList() {
@@ -178,9 +177,8 @@ bool frmKaizo::prepare() {
     lvwKaizo->setToolTip(u"ダブルクリックで選択できます。"_s);
     const std::optional<Weapon> weapon = m_catalogue.selectedWeapon();
     const std::optional<Profile> profile = m_catalogue.profileInUse();
-    const bool started =
-        weapon && m_sim.start({weapon->seq, weapon->name}, profile, m_catalogue.bonusChoice()) ==
-                      Simulation::Status::Ok;
+    const bool started = weapon && m_sim.start({weapon->seq, weapon->name}, profile,
+                                               m_catalogue.bonusChoice()) == Simulation::Status::Ok;
     fraSta->setVisible(profile.has_value());
     cmdMod->setEnabled(profile.has_value());
     if (started && m_sim.status()) {
@@ -224,7 +222,7 @@ bool frmKaizo::redraw(qint16 kaisu) {
         lvwKaizo->setGreyed(true);
         return false;
     }
-    Frame2->show(*m_shown, m_sim.slots());
+    Frame2->show(*m_shown, m_sim.stepSlots());
     fraBukiSpac->show(m_shown->weapon);
     fraSta->showCombat(m_shown->combat);
     const bool anyOffered = !offered->empty();
@@ -316,7 +314,7 @@ void frmKaizo::cmdModClick() {
 }
 
 void frmKaizo::cmdSaveClick() {
-    if (m_sim.slots()[0].name.isEmpty())
+    if (m_sim.stepSlots()[0].name.isEmpty())
         return;
     const ShownFigures shown = shownFigures();
     frmSaveDialog::intFormStartSave(this, m_stores.settings, m_sim.weapon().seq,

@@ -52,9 +52,8 @@ qint16 frmSaveDialog::intFormStartSave(QWidget* owner, storage::SettingsFile& se
     return outcome == planStore::Outcome::Confirmed ? 0 : 1;
 }
 
-std::optional<QString> frmSaveDialog::intFormStartLoad(QWidget* owner,
-                                                       storage::SettingsFile& settings,
-                                                       qint32 bukiSeq) {
+std::optional<QString>
+frmSaveDialog::intFormStartLoad(QWidget* owner, storage::SettingsFile& settings, qint32 bukiSeq) {
     frmSaveDialog dialog(owner, settings, false, bukiSeq);
     const planStore::Outcome outcome = dialog.showModal();
     dialog.writeBack(outcome, nullptr);

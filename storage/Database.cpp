@@ -300,11 +300,6 @@ void Connection::release(PreparedStatement* statement) {
     statement->busy = false;
 }
 
-Connection& cnDatabase() {
-    static Connection connection;
-    return connection;
-}
-
 Recordset::Recordset(Connection& connection)
     : m_connection(connection) {}
 
@@ -439,11 +434,6 @@ int Recordset::position(QStringView name) const {
 
 QString Recordset::lastError() const {
     return m_lastError;
-}
-
-Recordset& rsShared() {
-    static Recordset recordset(cnDatabase());
-    return recordset;
 }
 
 } // namespace storage

@@ -1,8 +1,9 @@
 #pragma once
-// The shared database connection and the shared recordset.
+// The database connection and the recordsets that run statements on it.
 //
 // The program keeps its SQL texts in the Jet dialect (modDBAccess builds them); a Recordset runs
-// such a text through translateJetSql() on the one SQLite connection. The master tables are only
+// such a text through translateJetSql() on the connection, which start-up opens once and hands
+// to whatever needs it. The master tables are only
 // read; the scratch table WORK_BUKI_DATA lives in the same file and is created or repaired when
 // the connection opens. Prepared statements are cached per text, so the simulator's repeated
 // statements cost one step each.
@@ -74,14 +75,11 @@ private:
     QString m_lastError;
 };
 
-// The one connection of the program (cnDatabase).
-Connection& cnDatabase();
-
 // ADO-like forward reading of one statement's result. Open with a Jet-style statement text;
 // a statement without a result (DELETE, INSERT) runs to completion and leaves the set closed.
 class Recordset {
 public:
-    explicit Recordset(Connection& connection = cnDatabase());
+    explicit Recordset(Connection& connection);
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
@@ -115,8 +113,5 @@ private:
     bool m_atFirst = false;
     QString m_lastError;
 };
-
-// The shared recordset (rsShared) on cnDatabase.
-Recordset& rsShared();
 
 } // namespace storage

@@ -10,8 +10,6 @@ namespace storage {
 
 namespace {
 
-SettingsFile* g_current = nullptr;
-
 const QByteArray kUtf8Mark("\xEF\xBB\xBF");
 
 } // namespace
@@ -138,12 +136,21 @@ bool SettingsFile::keepUtf8Original() {
     return true;
 }
 
-void setCurrentSettingsFile(SettingsFile* file) {
-    g_current = file;
+SettingsBatch::SettingsBatch(SettingsFile& file)
+    : m_file(file) {
+    m_file.beginBatch();
 }
 
-SettingsFile* currentSettingsFile() {
-    return g_current;
+SettingsBatch::~SettingsBatch() {
+    if (!m_done)
+        m_file.discardBatch();
+}
+
+SaveOutcome SettingsBatch::commit() {
+    if (m_done)
+        return {false, {}, {}};
+    m_done = true;
+    return m_file.commitBatch();
 }
 
 } // namespace storage

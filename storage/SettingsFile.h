@@ -14,8 +14,8 @@
 // A file saved as UTF-8 with a byte-order mark (as Linux editors may leave it) is read as UTF-8
 // and written back in Shift_JIS; its original is kept beside it before the first such write.
 //
-// modCommon's strGetIni / setIni / IniBatch work on the file installed with
-// setCurrentSettingsFile(): start-up installs the one beside the program, tests their own.
+// Start-up opens the one settings file of the run and hands it to the windows; a logical save of
+// many keys holds a SettingsBatch around its writes.
 
 #include "storage/FileSystem.h"
 #include "storage/PrivateProfile.h"
@@ -85,9 +85,21 @@ private:
     QStringList m_refused;
 };
 
-// The file strGetIni / setIni use; nullptr (the default) makes reads empty and writes fail.
-// Not owned.
-void setCurrentSettingsFile(SettingsFile* file);
-SettingsFile* currentSettingsFile();
+// Groups the writes made during its lifetime into one replacement of the file. Without commit()
+// the grouped writes are dropped and the file stays as it was.
+class SettingsBatch {
+public:
+    explicit SettingsBatch(SettingsFile& file);
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+    // Writes everything set since construction; see SaveOutcome for what it reports.
+    SaveOutcome commit();
+
+private:
+    SettingsFile& m_file;
+    bool m_done = false;
+};
 
 } // namespace storage

@@ -15,22 +15,6 @@ inline const QString ProfilePrefix = QStringLiteral("PROFILE");
 inline const QString EnchantPrefix = QStringLiteral("ENCHANT");
 inline const QString WeaponPrefix = QStringLiteral("WEAPON");
 
-// Keys of a "PROFILE" + n section, in the order they are written.
-inline const QStringList ProfileKeys = {QStringLiteral("Name"),   QStringLiteral("Str"),
-                                        QStringLiteral("Int"),    QStringLiteral("Dex"),
-                                        QStringLiteral("Will"),   QStringLiteral("Luck"),
-                                        QStringLiteral("Attack"), QStringLiteral("Range")};
-
-// Keys of an "ENCHANT" + n section, in the order they are written. "Attack" and "Range" are only
-// ever read.
-inline const QStringList EnchantKeys = {
-    QStringLiteral("Name"),      QStringLiteral("MinDamage"), QStringLiteral("MaxDamage"),
-    QStringLiteral("MinWounds"), QStringLiteral("MaxWounds"), QStringLiteral("Critical"),
-    QStringLiteral("Balance"),   QStringLiteral("Str"),       QStringLiteral("Int"),
-    QStringLiteral("Dex"),       QStringLiteral("Will"),      QStringLiteral("Luck")};
-inline const QString EnchantAttack = QStringLiteral("Attack");
-inline const QString EnchantRange = QStringLiteral("Range");
-
 // Keys of a "WEAPON" + SEQ section; the numbered ones take the plan number appended.
 inline const QString PlanCount = QStringLiteral("Count");
 inline const QString PlanName = QStringLiteral("Name");

@@ -2,41 +2,6 @@
 
 namespace modCommon {
 
-namespace {
-
-storage::SettingsFile& settingsFile() {
-    static storage::SettingsFile none{QString()};
-    storage::SettingsFile* file = storage::currentSettingsFile();
-    return file ? *file : none;
-}
-
-} // namespace
-
-QString strGetIni(const QString& section, const QString& key) {
-    return settingsFile().value(section, key);
-}
-
-bool setIni(const QString& section, const QString& key, const QString& value) {
-    return settingsFile().setValue(section, key, value);
-}
-
-IniBatch::IniBatch()
-    : m_file(settingsFile()) {
-    m_file.beginBatch();
-}
-
-IniBatch::~IniBatch() {
-    if (!m_done)
-        m_file.discardBatch();
-}
-
-storage::SaveOutcome IniBatch::commit() {
-    if (m_done)
-        return {false, {}, {}};
-    m_done = true;
-    return m_file.commitBatch();
-}
-
 qint16 intMin(qint16 a, qint16 b) {
     return a <= b ? a : b;
 }

@@ -80,7 +80,9 @@ public:
     }
 
 protected:
-    QString cellText(int row, int column) const override { return m_cellText(this->row(row), column); }
+    QString cellText(int row, int column) const override {
+        return m_cellText(this->row(row), column);
+    }
 
 private:
     CellText m_cellText;

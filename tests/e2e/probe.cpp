@@ -15,16 +15,16 @@
 //       shows the program's message box with that text and icon, so the driver can compare the
 //       program's box with it pixel for pixel (a message box gives its text to no other program)
 
-#include "app/MessageBox.h"
 #include "app/ProgramFolder.h"
-#include "app/ReportList.h"
-#include "app/RowListModel.h"
-#include "app/frmWait.h"
 #include "app/modMain.h"
 #include "catalogue/frmBuki.h"
 #include "simulator/frmKaizo.h"
 #include "simulator/frmSaveDialog.h"
+#include "storage/Database.h"
 #include "storage/SettingsFile.h"
+#include "ui/MessageBox.h"
+#include "ui/ReportList.h"
+#include "ui/frmWait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -86,6 +86,8 @@ QJsonObject describe(QWidget* window) {
 // The program's two main windows, opened on the sample database of the folder.
 struct Windows {
     std::unique_ptr<storage::SettingsFile> settings;
+    storage::Connection database;
+    std::unique_ptr<storage::Stores> stores;
     std::unique_ptr<frmBuki> buki;
     std::unique_ptr<frmKaizo> kaizo;
 };
@@ -93,17 +95,17 @@ struct Windows {
 bool open(Windows& windows, const QString& path, int weaponRow) {
     const ProgramFolder folder{path, u"zelnoa"_s};
     windows.settings = std::make_unique<storage::SettingsFile>(folder.settingsFilePath());
-    storage::setCurrentSettingsFile(windows.settings.get());
-    if (modMain::intOpenDatabase(folder) == 1) {
+    windows.stores = std::make_unique<storage::Stores>(windows.database, *windows.settings);
+    if (modMain::intOpenDatabase(folder, *windows.stores) == 1) {
         std::fprintf(stderr, "the database of %s did not open\n", qPrintable(path));
         return false;
     }
-    windows.buki = std::make_unique<frmBuki>();
+    windows.buki = std::make_unique<frmBuki>(*windows.stores);
     windows.buki->intFormStart();
     if (!QTest::qWaitForWindowExposed(windows.buki.get()))
         return false;
     windows.buki->findChild<ReportList*>(u"lvwBuki"_s)->setCurrentRow(weaponRow);
-    windows.kaizo = std::make_unique<frmKaizo>(*windows.buki, windows.buki.get());
+    windows.kaizo = std::make_unique<frmKaizo>(windows.buki.get(), *windows.stores, *windows.buki);
     if (!windows.kaizo->prepare())
         return false;
     windows.kaizo->show();
@@ -132,13 +134,16 @@ int layout(const QString& path, int weaponRow) {
     if (!open(windows, path, weaponRow))
         return 1;
     frmKaizo& kaizo = *windows.kaizo;
-    const QJsonObject out{
-        {u"frmBuki"_s, describe(windows.buki.get())},
-        {u"frmKaizo"_s, describe(&kaizo)},
-        {u"save"_s, describeModal([&] {
-             frmSaveDialog::intFormStartSave(kaizo, u"23 "_s, QString(), QString());
-         })},
-        {u"load"_s, describeModal([&] { frmSaveDialog::intFormStartLoad(kaizo); })}};
+    const qint32 weapon = windows.buki->selectedWeapon()->seq;
+    const QJsonObject out{{u"frmBuki"_s, describe(windows.buki.get())},
+                          {u"frmKaizo"_s, describe(&kaizo)},
+                          {u"save"_s, describeModal([&] {
+                               frmSaveDialog::intFormStartSave(&kaizo, *windows.settings, weapon,
+                                                               u"23 "_s, QString(), QString());
+                           })},
+                          {u"load"_s, describeModal([&] {
+                               frmSaveDialog::intFormStartLoad(&kaizo, *windows.settings, weapon);
+                           })}};
     std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
     return 0;
 }
