@@ -17,10 +17,6 @@ QString naiyoCaption(const QString& naiyo) {
     return u"( "_s + naiyo + u')';
 }
 
-QString figure(const storage::Recordset& rs, QStringView column) {
-    return numberText::numberText(rs.field(column).toDouble());
-}
-
 } // namespace
 
 Simulation::Simulation(storage::Connection& connection, storage::Recordset& shared)
@@ -163,15 +159,12 @@ std::optional<ChangeSpace> Simulation::setChangeSpace(qint16 seq) {
     if (!lookup.open(modDBAccess::strGetChangeSpec(seq)))
         return std::nullopt;
     ChangeSpace change;
-    QString values = u"0,0,0,0,0,0,0"_s;
+    const QString values = workTable::changeSpecValues(lookup);
     change.tag = QString::number(DefaultChangeSpec);
     if (!lookup.eof()) {
         change.found = true;
         change.caption = lookup.text(u"SHURUI") + u" : "_s + lookup.text(u"NAME");
         change.tag = lookup.text(u"SEQ");
-        values = figure(lookup, u"MIN_DAMAGE") + u',' + figure(lookup, u"MAX_DAMAGE") + u",0,0,"_s +
-                 figure(lookup, u"CRITICAL") + u',' + figure(lookup, u"BLANCE") + u',' +
-                 figure(lookup, u"TAIKYU");
     }
     lookup.close();
     if (!workTable::insertValues(values, workTable::ChangeSpecRow, m_rs) || !savepoint.commit())
@@ -180,15 +173,20 @@ std::optional<ChangeSpace> Simulation::setChangeSpace(qint16 seq) {
 }
 
 std::optional<bonusCalc::SkillBonus> Simulation::skillBonus(const QString& rank) const {
-    if (!m_rs.open(modDBAccess::strGetLankBonus(rank, m_combatType)))
+    return skillBonus(m_rs, rank, m_combatType);
+}
+
+std::optional<bonusCalc::SkillBonus>
+Simulation::skillBonus(storage::Recordset& rs, const QString& rank, qint16 combatType) {
+    if (!rs.open(modDBAccess::strGetLankBonus(rank, combatType)))
         return std::nullopt;
     bonusCalc::SkillBonus bonus;
-    if (!m_rs.eof()) {
-        bonus = {numberText::toInt16(m_rs.field(u"MIN_DAMAGE").toDouble()),
-                 numberText::toInt16(m_rs.field(u"MAX_DAMAGE").toDouble()),
-                 numberText::toInt16(m_rs.field(u"BALANCE").toDouble())};
+    if (!rs.eof()) {
+        bonus = {numberText::toInt16(rs.field(u"MIN_DAMAGE").toDouble()),
+                 numberText::toInt16(rs.field(u"MAX_DAMAGE").toDouble()),
+                 numberText::toInt16(rs.field(u"BALANCE").toDouble())};
     }
-    m_rs.close();
+    rs.close();
     return bonus;
 }
 

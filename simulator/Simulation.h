@@ -88,6 +88,8 @@ public:
     std::optional<ChangeSpace> setChangeSpace(qint16 seq);
     // The rank bonus of the weapon's combat skill; zeros when the rank has no row.
     std::optional<bonusCalc::SkillBonus> skillBonus(const QString& rank) const;
+    static std::optional<bonusCalc::SkillBonus> skillBonus(storage::Recordset& rs,
+                                                           const QString& rank, qint16 combatType);
     // Replaces the bonus row.
     bool writeBonus(const QString& values);
 

@@ -1,9 +1,12 @@
 #include "simulator/WorkTable.h"
 
+#include "storage/NumberText.h"
 #include "storage/modDBAccess.h"
 
 #include <algorithm>
 #include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
 
 namespace workTable {
 
@@ -77,6 +80,16 @@ bool insertValues(const QString& values, qint16 shurui, storage::Recordset& rs) 
 
 bool deleteWork(const QString& clause, storage::Recordset& rs) {
     return run(modDBAccess::strDeleteWork(clause), rs);
+}
+
+QString changeSpecValues(const storage::Recordset& lookup) {
+    if (lookup.eof())
+        return u"0,0,0,0,0,0,0"_s;
+    const auto figure = [&lookup](QStringView column) {
+        return numberText::numberText(lookup.field(column).toDouble());
+    };
+    return figure(u"MIN_DAMAGE") + u',' + figure(u"MAX_DAMAGE") + u",0,0,"_s + figure(u"CRITICAL") +
+           u',' + figure(u"BLANCE") + u',' + figure(u"TAIKYU");
 }
 
 Savepoint::Savepoint(storage::Connection& connection)

@@ -60,6 +60,10 @@ bool insertValues(const QString& values, qint16 shurui,
                   storage::Recordset& rs = storage::rsShared());
 bool deleteWork(const QString& clause, storage::Recordset& rs = storage::rsShared());
 
+// The values of the performance change row for the current row of a CHANGE_SPEC_MASTER lookup
+// (both wound rates 0), or for no entry when lookup is at its end.
+QString changeSpecValues(const storage::Recordset& lookup);
+
 // Groups several statements so that they take effect together or not at all: without commit()
 // everything since construction is undone. Nests.
 class Savepoint {
