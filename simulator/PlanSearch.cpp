@@ -60,6 +60,10 @@ private:
         int mod;
     };
 
+    void gatherOffers(int first);
+    // Per column, at least what any plan below a node at depth reaches: each running total can
+    // rise by no more than the largest rise offered at a step, and the clamp only lifts it to 0.
+    Row highest(int depth, Row state) const;
     double objective(const Row& state) const;
     void visit(int depth, const Row& state);
     void consider(int depth, const Row& state);
@@ -72,6 +76,7 @@ private:
     const std::span<const Modification> m_fixed;
     const Evaluator m_evaluator;
     const std::size_t m_limit;
+    Row m_root; // after the fixed steps
     int m_shortest = 0;
     int m_longest = -1;
     std::array<std::vector<Offer>, kMaxPlanSteps> m_offered;
@@ -100,25 +105,44 @@ Walker::Walker(const Weapon& weapon, const Query& query, std::span<const Modific
     , m_fixed(fixed)
     , m_evaluator(weapon)
     , m_limit(static_cast<std::size_t>(std::max(1, query.limit)))
+    , m_root(m_evaluator.base())
     , m_cancel(cancel)
     , m_done(done) {
-    const int fixedCount = static_cast<int>(fixed.size());
+    for (const Modification& step : fixed)
+        Evaluator::applyStep(m_root, step.deltas);
+    const int first = static_cast<int>(fixed.size());
     const int longest = std::min<int>(kMaxPlanSteps, weapon.stepCount);
-    m_shortest = query.steps ? *query.steps : fixedCount + 1;
+    m_shortest = query.steps ? *query.steps : first + 1;
     m_longest = query.steps ? *query.steps : longest;
-    if (m_shortest < fixedCount || m_longest > longest) {
+    if (m_shortest < first || m_longest > longest) {
         m_longest = -1;
         return;
     }
-    for (int k = fixedCount; k < m_longest; ++k) {
-        for (int i = 0; i < static_cast<int>(weapon.mods.size()); ++i) {
-            if (weapon.mods[i].offeredAt(k))
-                m_offered[k].push_back({weapon.mods[i].deltas, i});
+    gatherOffers(first);
+    for (int depth = m_longest; depth >= first; --depth) {
+        const qint64 own = depth >= m_shortest ? 1 : 0;
+        m_below[depth] = depth == m_longest
+                             ? own
+                             : saturatingMulAdd(static_cast<qint64>(m_offered[depth].size()),
+                                                m_below[depth + 1], own);
+    }
+    if (query.objective == Objective::Saihin) {
+        const Row high = highest(first, m_root);
+        m_valueBounds = high[MinDamage] + weapon.bonus.minDamage < kMonotoneSaihinLimit &&
+                        high[MaxDamage] + weapon.bonus.maxDamage < kMonotoneSaihinLimit;
+    }
+}
+
+void Walker::gatherOffers(int first) {
+    for (int k = first; k < m_longest; ++k) {
+        for (int i = 0; i < static_cast<int>(m_weapon.mods.size()); ++i) {
+            if (m_weapon.mods[i].offeredAt(k))
+                m_offered[k].push_back({m_weapon.mods[i].deltas, i});
         }
         // No plan gets past a step where nothing is offered.
         if (m_offered[k].empty()) {
             m_longest = k;
-            break;
+            return;
         }
         m_rise[k].fill(0);
         m_fall[k].fill(std::numeric_limits<double>::infinity());
@@ -129,24 +153,14 @@ Walker::Walker(const Weapon& weapon, const Query& query, std::span<const Modific
             }
         }
     }
-    for (int depth = m_longest; depth >= fixedCount; --depth) {
-        const qint64 own = depth >= m_shortest ? 1 : 0;
-        m_below[depth] = depth == m_longest
-                             ? own
-                             : saturatingMulAdd(static_cast<qint64>(m_offered[depth].size()),
-                                                m_below[depth + 1], own);
+}
+
+Row Walker::highest(int depth, Row state) const {
+    for (int k = depth; k < m_longest; ++k) {
+        for (int c = 0; c < ColumnCount; ++c)
+            state[c] += m_rise[k][c];
     }
-    if (query.objective == Objective::Saihin && m_shortest <= m_longest) {
-        Row high = m_evaluator.stateAfter({});
-        for (const Modification& step : fixed)
-            Evaluator::applyStep(high, step.deltas);
-        for (int k = fixedCount; k < m_longest; ++k) {
-            for (int c = 0; c < ColumnCount; ++c)
-                high[c] += m_rise[k][c];
-        }
-        m_valueBounds = high[MinDamage] + weapon.bonus.minDamage < kMonotoneSaihinLimit &&
-                        high[MaxDamage] + weapon.bonus.maxDamage < kMonotoneSaihinLimit;
-    }
+    return state;
 }
 
 double Walker::objective(const Row& state) const {
@@ -173,12 +187,8 @@ double Walker::objective(const Row& state) const {
 
 Result Walker::run() {
     Result result;
-    if (m_shortest <= m_longest) {
-        Row root = m_evaluator.base();
-        for (const Modification& step : m_fixed)
-            Evaluator::applyStep(root, step.deltas);
-        visit(static_cast<int>(m_fixed.size()), root);
-    }
+    if (m_shortest <= m_longest)
+        visit(static_cast<int>(m_fixed.size()), m_root);
     if (m_done && !m_stopped)
         m_done->store(total(), std::memory_order_relaxed);
     result.examined = m_examined;
@@ -228,15 +238,13 @@ void Walker::consider(int depth, const Row& state) {
 
 // True when no plan below the node can meet the constraints or enter the list.
 bool Walker::hopeless(int depth, const Row& state) const {
-    Row high = state;
+    const Row high = highest(depth, state);
     double cost = state[Cost];
     double exp = state[Exp];
     double lowCost = std::numeric_limits<double>::infinity();
     double lowExp = lowCost;
     const int firstStop = std::max(depth + 1, m_shortest);
     for (int k = depth; k < m_longest; ++k) {
-        for (int c = 0; c < ColumnCount; ++c)
-            high[c] += m_rise[k][c];
         cost = Evaluator::atLeastZero(cost + m_fall[k][Cost]);
         exp = Evaluator::atLeastZero(exp + m_fall[k][Exp]);
         if (k + 1 >= firstStop) {
