@@ -13,10 +13,12 @@
 
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 
 using namespace planSearch;
