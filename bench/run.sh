@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the benchmarks in Release, generates the synthetic master once, runs every benchmark with
 # repetitions and prints each median with its ratio to raw sqlite3; then the Access import, the
-# large settings file against its budget and the program's resident memory (bench/rss.sh).
+# large settings file against its budget, the plan search against its targets and the program's
+# resident memory (bench/rss.sh).
 #   sh bench/run.sh [extra Google Benchmark options for the statements, e.g.
 #                    --benchmark_filter=BukiList]
 # The build folder is build-bench/ beside the sources (ZELNOA_BENCH_BUILD_DIR overrides it).
@@ -13,7 +14,7 @@ build="${ZELNOA_BENCH_BUILD_DIR:-$root/build-bench}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELNOA_BUILD_BENCH=ON \
     -DZELNOA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target zelnoa-bench zelnoa-genmaster zelnoa-bench-import \
-    zelnoa-bench-settings
+    zelnoa-bench-settings zelnoa-bench-plan
 if [ ! -x "$build/bench/zelnoa-bench" ]; then
     echo "run.sh: Google Benchmark is missing (apt-get install libbenchmark-dev)" >&2
     exit 1
@@ -77,5 +78,39 @@ medians "$build/bench/zelnoa-bench-import" 0
 echo
 echo "Settings file, 1,000 profiles, 1,000 bonus sets, plans for 2,000 weapons (medians of 5):"
 medians "$build/bench/zelnoa-bench-settings" 100
+echo
+echo "Plan search on the synthetic master and the sample (medians of 5):"
+# Evaluation against its rate target, searches against their budgets, the rest as measured.
+"$build/bench/zelnoa-bench-plan" --master="$master" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null | awk '
+    $1 ~ /_median$/ {
+        name = $1
+        sub(/_median$/, "", name)
+        sub(/\/real_time$/, "", name)
+        ms = $2
+        if ($3 == "s") ms *= 1000
+        if ($3 == "us") ms /= 1000
+        if ($3 == "ns") ms /= 1000000
+        rate = ""
+        for (i = 4; i <= NF; ++i)
+            if ($i ~ /^items_per_second=/) rate = substr($i, 18)
+        if (rate != "") {
+            per = rate + 0
+            if (rate ~ /k\/s$/) per *= 1000
+            if (rate ~ /M\/s$/) per *= 1000000
+            if (rate ~ /G\/s$/) per *= 1000000000
+            printf "%-36s %10.1f M plans/s   target 10 M/s %s\n", name, per / 1000000,
+                (per >= 10000000 ? "(met)" : "(MISSED)")
+            next
+        }
+        budget = 0
+        if (name ~ /^largest_weapon\//) budget = 100
+        if (name ~ /^every_weapon\/sample\//) budget = 200
+        if (budget > 0)
+            printf "%-36s %10.2f ms   budget %d ms %s\n", name, ms, budget,
+                ms < budget ? "(met)" : "(MISSED)"
+        else
+            printf "%-36s %10.2f ms\n", name, ms
+    }'
 echo
 ZELNOA_BENCH_BUILD_DIR="$build" sh "$root/bench/rss.sh"

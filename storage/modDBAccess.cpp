@@ -178,4 +178,37 @@ QString strInsertWorkValues(const QString& values, qint16 shurui) {
            number(shurui) + u')';
 }
 
+namespace {
+
+// A weapon's figures with the combat type of its weapon type; NULL when the type has no row.
+QString planWeaponSelect() {
+    return u"SELECT B.SEQ,B.BUKI_NAME,B.MIN_DAMAGE,B.MAX_DAMAGE,B.MIN_WOUNDS,B.MAX_WOUNDS,"
+           u"B.CRITICAL,B.BLANCE,B.RANGE,B.TAIKYU,S.COMBAT_TYPE FROM BUKI_MASTER AS B "
+           u"LEFT JOIN SHURUI_MASTER AS S ON S.SEQ = B.SHURUI"_s;
+}
+
+} // namespace
+
+QString strGetPlanWeapon(qint32 bukiSeq) {
+    return planWeaponSelect() + u" WHERE B.SEQ = "_s + number(bukiSeq);
+}
+
+QString strGetPlanWeaponsShown() {
+    return planWeaponSelect() +
+           u" WHERE B.HYOUJI = 1 ORDER BY B.SHURUI,B.SORT_NO,B.MAX_DAMAGE,B.SEQ"_s;
+}
+
+QString strGetPlanKaizoList(qint32 bukiSeq) {
+    return u"SELECT * FROM KAIZO_MASTER WHERE BUKI_SEQ = "_s + number(bukiSeq) +
+           u" ORDER BY SORT_NO,SEQ"_s;
+}
+
+QString strGetPlanKaizoAll() {
+    return u"SELECT * FROM KAIZO_MASTER ORDER BY BUKI_SEQ,SORT_NO,SEQ"_s;
+}
+
+QString strGetValues(const QString& values) {
+    return u"SELECT "_s + values;
+}
+
 } // namespace modDBAccess

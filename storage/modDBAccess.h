@@ -33,4 +33,13 @@ QString strInsertWorkBase(qint32 bukiSeq);
 QString strInsertWorkStep(qint16 kaisu, qint32 kaizoSeq);
 QString strInsertWorkValues(const QString& values, qint16 shurui);
 
+// What the plan search loads once, so that it can work without statements. Ids are 32-bit here.
+QString strGetPlanWeapon(qint32 bukiSeq);
+// Every shown weapon in the catalogue's order (SEQ last, so that the order is total).
+QString strGetPlanWeaponsShown();
+QString strGetPlanKaizoList(qint32 bukiSeq);
+QString strGetPlanKaizoAll();
+// Reads a value text back as the work table would store it from strInsertWorkValues.
+QString strGetValues(const QString& values);
+
 } // namespace modDBAccess
