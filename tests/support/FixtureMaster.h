@@ -14,12 +14,13 @@
 
 #include <QString>
 
-namespace simfixture {
+namespace storage {
+class Connection;
+}
 
-// Writes the master to path and opens the program's connection on it.
-void openMaster(const QString& path);
+namespace testsupport {
 
-// Runs SQL on the program's connection, e.g. to break a table.
-void exec(const char* sql);
+// Writes the fixture master to path and opens the connection on it.
+void openFixtureMaster(storage::Connection& db, const QString& path);
 
-} // namespace simfixture
+} // namespace testsupport

@@ -1,11 +1,11 @@
-#include "SimFixture.h"
+#include "support/FixtureMaster.h"
 
 #include "storage/Database.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
 
-namespace simfixture {
+namespace testsupport {
 
 namespace {
 
@@ -39,20 +39,16 @@ INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITI
 
 } // namespace
 
-void openMaster(const QString& path) {
-    storage::cnDatabase().close();
+void openFixtureMaster(storage::Connection& db, const QString& path) {
+    db.close();
     QFile::remove(path);
     QFile schema(QStringLiteral(ZELNOA_SCHEMA_SQL));
     if (!schema.open(QIODevice::ReadOnly))
         qFatal("cannot read the schema");
-    testsupport::sqlExec(path, schema.readAll().constData());
-    testsupport::sqlExec(path, kRows);
-    if (!storage::cnDatabase().open(path))
-        qFatal("cannot open the fixture: %s", qPrintable(storage::cnDatabase().lastError()));
+    sqlExec(path, schema.readAll().constData());
+    sqlExec(path, kRows);
+    if (!db.open(path))
+        qFatal("cannot open the fixture: %s", qPrintable(db.lastError()));
 }
 
-void exec(const char* sql) {
-    testsupport::sqlExec(storage::cnDatabase().handle(), sql);
-}
-
-} // namespace simfixture
+} // namespace testsupport
