@@ -32,9 +32,10 @@ void focusNextControl(QWidget* from) {
 
 } // namespace
 
-EntryFields::EntryFields(QDialog* dialog)
+EntryFields::EntryFields(QDialog* dialog, DefaultButton defaultButton)
     : QObject(dialog) {
-    dialog->installEventFilter(this);
+    if (defaultButton == DefaultButton::Never)
+        dialog->installEventFilter(this);
 }
 
 void EntryFields::add(QWidget* control) {

@@ -17,8 +17,11 @@ class QWidget;
 class EntryFields : public QObject {
     Q_OBJECT
 public:
-    // Also watches the dialog itself, so that Enter never reaches QDialog's default-button press.
-    explicit EntryFields(QDialog* dialog);
+    // Never: the dialog itself is watched too, so that Enter never reaches QDialog's
+    // default-button press. Allowed: Enter outside the fields presses the default button.
+    enum class DefaultButton { Never, Allowed };
+
+    explicit EntryFields(QDialog* dialog, DefaultButton defaultButton = DefaultButton::Never);
 
     // A text field, a drop-down list or a button; buttons are made never to become the default.
     void add(QWidget* control);

@@ -52,4 +52,13 @@ StoredText checkStoredText(const QString& text) {
     return StoredText::Fits;
 }
 
+Condition readCondition(QStringView text) {
+    if (text.trimmed().isEmpty())
+        return {};
+    const double value = numberText::readLenient(text);
+    if (!(value >= 0 && value <= ConditionMax) || value != std::floor(value))
+        return {false, std::nullopt};
+    return {true, value};
+}
+
 } // namespace mdlCalculation

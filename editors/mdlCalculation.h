@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace mdlCalculation {
 
@@ -25,5 +26,14 @@ QString strStatText(QStringView text);
 // value, a character its Shift_JIS cannot hold, or more bytes than a value is read back with.
 enum class StoredText { Fits, ControlCharacter, NotShiftJis, TooLong };
 StoredText checkStoredText(const QString& text);
+
+// A condition of the plan search: blank (blanks only) means no limit; otherwise the lenient
+// reading, which must be a whole number from 0 to ConditionMax.
+constexpr double ConditionMax = 99999999;
+struct Condition {
+    bool valid = true;
+    std::optional<double> limit;
+};
+Condition readCondition(QStringView text);
 
 } // namespace mdlCalculation

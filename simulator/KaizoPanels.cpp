@@ -53,16 +53,23 @@ PlanPanel::PlanPanel(QWidget* parent)
     : QGroupBox(u"改造内容"_s, parent)
     , m_lblJukuren(makeLabel(this, u"lblJukuren"_s, u"-"_s))
     , m_lblCost(makeLabel(this, u"lblCost"_s, u"-"_s))
-    , m_cmdList(new QPushButton(u"リスト出力"_s, this)) {
+    , m_cmdList(new QPushButton(u"リスト出力"_s, this))
+    , m_cmdSearch(new QPushButton(u"プラン探索(&P)"_s, this)) {
     setObjectName(u"Frame2"_s);
     m_cmdList->setObjectName(u"cmdList"_s);
     m_cmdList->setAutoDefault(true);
+    m_cmdSearch->setObjectName(u"cmdSearch"_s);
+    m_cmdSearch->setAutoDefault(true);
+    m_cmdSearch->setToolTip(u"条件に合う改造手順を探して一覧にします。"_s);
     auto* grid = new QGridLayout(this);
     grid->addWidget(makeLabel(this, u"lblJukurenLabel"_s, u"総熟練"_s), 0, 0);
     grid->addWidget(m_lblJukuren, 0, 1);
     grid->addWidget(makeLabel(this, u"lblCostLabel"_s, u"総費用"_s), 0, 2);
     grid->addWidget(m_lblCost, 0, 3);
-    grid->addWidget(m_cmdList, 0, 4, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdSearch);
+    buttons->addWidget(m_cmdList);
+    grid->addLayout(buttons, 0, 4, Qt::AlignRight);
     for (int i = 0; i < 5; ++i) {
         const QString n = QString::number(i);
         m_lblKaizo[i] = makeLabel(this, u"lblKaizo"_s + n);

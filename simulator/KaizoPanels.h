@@ -20,6 +20,7 @@ public:
     explicit PlanPanel(QWidget* parent);
 
     QPushButton* listButton() const { return m_cmdList; }
+    QPushButton* searchButton() const { return m_cmdSearch; }
     void show(const Figures& figures, const std::array<StepSlot, 5>& steps);
     void clearTotals();
 
@@ -29,6 +30,7 @@ private:
     std::array<QLabel*, 5> m_lblKaizo{};
     std::array<QLabel*, 5> m_lblKaizoNaiyo{};
     QPushButton* m_cmdList;
+    QPushButton* m_cmdSearch;
 };
 
 class WeaponPanel : public QGroupBox {

@@ -1,5 +1,6 @@
 #include "simulator/PlanLoader.h"
 
+#include "simulator/PlanString.h"
 #include "simulator/Simulation.h"
 #include "storage/Database.h"
 #include "storage/FigureColumns.h"
@@ -159,6 +160,23 @@ void noteKaisuE(std::optional<double>& highest, const storage::Recordset& rs, in
 
 } // namespace
 
+Character characterOf(const Profile& profile, const QString& attackRank, const QString& rangeRank,
+                      const std::optional<BonusSet>& set) {
+    const bonusCalc::BonusValues values = set ? bonusCalc::values(*set) : bonusCalc::BonusValues{};
+    return {bonusCalc::stats(bonusCalc::totals(profile, values)), attackRank, rangeRank, values};
+}
+
+Source sourceOf(const Simulation& simulation) {
+    Source source{simulation.weapon().seq, simulation.change().seq, std::nullopt, {}};
+    if (const std::optional<Profile>& working = simulation.workingProfile()) {
+        const QString& rank = simulation.rankInUse();
+        source.character = characterOf(*working, rank, rank, simulation.bonus().set);
+    }
+    for (qint32 seq : planString::parse(simulation.plan(), Simulation::MaxSteps).seqs)
+        source.applied.push_back(seq);
+    return source;
+}
+
 std::optional<Weapon> loadWeapon(storage::Connection& connection, qint32 bukiSeq, qint32 changeSeq,
                                  const std::optional<Character>& character) {
     storage::Recordset rs(connection);
@@ -179,7 +197,8 @@ std::optional<Weapon> loadWeapon(storage::Connection& connection, qint32 bukiSeq
     finish(w, maxKaisuE);
 
     const std::optional<Row> change = changeRow(rs, changeSeq);
-    const std::optional<workTable::CombatSums> bonus = BonusRows(connection, rs, character).of(w.combatType);
+    const std::optional<workTable::CombatSums> bonus =
+        BonusRows(connection, rs, character).of(w.combatType);
     if (!change || !bonus)
         return std::nullopt;
     w.change = *change;

@@ -4,11 +4,14 @@
 // and the bonus row) are read back through SQLite from the same text, so they carry exactly the
 // bits the work table would hold.
 
+#include "catalogue/SideListValues.h"
 #include "simulator/BonusCalc.h"
 #include "simulator/PlanData.h"
 
 #include <optional>
 #include <span>
+
+class Simulation;
 
 namespace storage {
 class Connection;
@@ -25,6 +28,21 @@ struct Character {
     QString rangeRank;
     bonusCalc::BonusValues set;
 };
+
+// The character a profile and a bonus set make, with the ranks of both skills.
+Character characterOf(const Profile& profile, const QString& attackRank, const QString& rangeRank,
+                      const std::optional<BonusSet>& set);
+
+// What a search for the simulator's weapon starts from: the performance change in force, the
+// character with the rank its weapon's skill uses and the bonus set in use (none without a
+// profile), and the steps applied so far.
+struct Source {
+    qint32 weaponSeq = 0;
+    qint32 changeSeq = 0;
+    std::optional<Character> character;
+    std::vector<qint32> applied;
+};
+Source sourceOf(const Simulation& simulation);
 
 // Without a character no bonus row is in use. nullopt when the weapon is unknown or the database
 // refused a statement.

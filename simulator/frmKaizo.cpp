@@ -5,6 +5,8 @@
 #include "simulator/FigureTexts.h"
 #include "simulator/KaizoPanels.h"
 #include "simulator/PlanStore.h"
+#include "simulator/PlanString.h"
+#include "simulator/frmPlanSearch.h"
 #include "simulator/frmSaveDialog.h"
 #include "storage/NumberText.h"
 #include "ui/MessageBox.h"
@@ -138,6 +140,7 @@ void frmKaizo::connectCommands() {
             [this] { clipboard::cmdBukiClip(this, shownFigures(), mintShift); });
     connect(Frame2->listButton(), &QPushButton::clicked, this,
             [this] { clipboard::cmdList(this, m_stores.database, m_sim.weapon().seq); });
+    connect(Frame2->searchButton(), &QPushButton::clicked, this, &frmKaizo::cmdSearchClick);
 }
 
 void frmKaizo::connectList() {
@@ -335,6 +338,19 @@ void frmKaizo::cmdLoadClick() {
         reportDatabaseFailure();
 }
 
+void frmKaizo::cmdSearchClick() {
+    const std::optional<std::vector<qint32>> steps =
+        frmPlanSearch::intFormStart(this, m_stores.database, planSearch::sourceOf(m_sim));
+    if (!steps)
+        return;
+    QString plan;
+    for (qint32 seq : *steps)
+        plan = planString::appended(plan, seq);
+    // Replayed like a loaded plan, on the performance change in force.
+    if (!after(m_sim.replayOn(m_sim.change().seq, plan)))
+        reportDatabaseFailure();
+}
+
 ShownFigures frmKaizo::shownFigures() const {
     return m_shown ? figureTexts::shown(m_sim, *m_shown) : ShownFigures{};
 }
@@ -363,6 +379,7 @@ bool frmKaizo::eventFilter(QObject* watched, QEvent* event) {
 bool frmKaizo::handleListKey(int key) {
     const std::pair<int, QPushButton*> table[] = {{Qt::Key_W, cmdBukiSpec},
                                                   {Qt::Key_S, cmdMod},
+                                                  {Qt::Key_P, Frame2->searchButton()},
                                                   {Qt::Key_Backspace, cmdReset},
                                                   {Qt::Key_Right, cmdKaizo},
                                                   {Qt::Key_Left, cmdBack}};

@@ -72,6 +72,7 @@ private:
     void cmdModClick();
     void cmdSaveClick();
     void cmdLoadClick();
+    void cmdSearchClick();
     void listReleased();
 
     ShownFigures shownFigures() const;

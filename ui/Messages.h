@@ -38,6 +38,14 @@ inline const QString TooLong = u"入力が長すぎます。全角127文字（�
 inline const QString NameInUse = u"は使われている名前です。既存の項目を上書きしますか？"_s;
 inline const QString ApplyDeletions = u"項目の削除が行われました。\r\n変更内容を適用しますか？"_s;
 
+// The plan search.
+inline const QString NoPlanFits = u"条件に合う改造手順がありません。"_s;
+// The field's caption, then the range it takes.
+inline const QString ConditionOutOfRange =
+    u"「%1」には0～99,999,999の整数を入力してください。空欄は制限なしです。"_s;
+// The number of plans, then the time taken.
+inline const QString PlansExamined = u"%1 通りを調べました（%2）"_s;
+
 // Failures.
 inline const QString DatabaseFailed = u"データベースの処理に失敗しました。"_s;
 inline const QString SimulatorStartFailed =
