@@ -5,10 +5,8 @@
 
 using namespace Qt::StringLiterals;
 
-namespace weaponCatalogue {
-
-std::optional<std::vector<WeaponType>> weaponTypes(storage::Connection& db) {
-    storage::Recordset rs(db);
+std::optional<std::vector<WeaponType>> WeaponCatalogue::weaponTypes() const {
+    storage::Recordset rs(m_db);
     if (!rs.open(modDBAccess::strGetShuruiList()))
         return std::nullopt;
     std::vector<WeaponType> types;
@@ -19,10 +17,12 @@ std::optional<std::vector<WeaponType>> weaponTypes(storage::Connection& db) {
     return types;
 }
 
-std::optional<std::vector<Weapon>> weapons(storage::Connection& db, qint32 type) {
-    storage::Recordset rs(db);
+const std::vector<Weapon>* WeaponCatalogue::weapons(qint32 type) {
+    if (const auto kept = m_lists.find(type); kept != m_lists.end())
+        return &kept->second;
+    storage::Recordset rs(m_db);
     if (!rs.open(modDBAccess::strGetBukiList(type)))
-        return std::nullopt;
+        return nullptr;
     const int damage = rs.position(u"DAMAGE");
     const int wounds = rs.position(u"WOUNDS");
     const int speed = rs.position(u"SPEED");
@@ -34,11 +34,9 @@ std::optional<std::vector<Weapon>> weapons(storage::Connection& db, qint32 type)
                         rs.text(hit)});
     }
     if (!rs.lastError().isEmpty())
-        return std::nullopt;
-    return list;
+        return nullptr;
+    return &m_lists.emplace(type, std::move(list)).first->second;
 }
-
-} // namespace weaponCatalogue
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "ui/ListModel.h"
 
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -24,15 +25,23 @@ struct Weapon {
     QString damage, wounds, critical, balance, range, taikyu, speed, hit;
 };
 
-namespace weaponCatalogue {
+// The master is only read, so a type's list is read once and kept: a later visit of its tab
+// costs no query.
+class WeaponCatalogue {
+public:
+    explicit WeaponCatalogue(storage::Connection& db)
+        : m_db(db) {}
 
-// The weapon types in their display order.
-std::optional<std::vector<WeaponType>> weaponTypes(storage::Connection& db);
+    // The weapon types in their display order.
+    std::optional<std::vector<WeaponType>> weaponTypes() const;
+    // The shown weapons of a type (type 0 lists every type), or nullptr when the database refused
+    // the query.
+    const std::vector<Weapon>* weapons(qint32 type);
 
-// The shown weapons of a type; type 0 lists every type.
-std::optional<std::vector<Weapon>> weapons(storage::Connection& db, qint32 type);
-
-} // namespace weaponCatalogue
+private:
+    storage::Connection& m_db;
+    std::map<qint32, std::vector<Weapon>> m_lists;
+};
 
 class WeaponListModel : public ValueListModel<Weapon> {
 public:

@@ -93,6 +93,7 @@ frmBuki::frmBuki(const storage::Stores& stores, Dialogs dialogs)
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_stores(stores)
     , m_dialogs(std::move(dialogs))
+    , m_catalogue(stores.database)
     , m_weapons(new WeaponListModel(this))
     , m_profiles(new ProfileListModel(this))
     , m_bonusSets(new BonusSetListModel(this)) {
@@ -207,8 +208,7 @@ qint16 frmBuki::intFormStart() {
 }
 
 void frmBuki::setShuruiData() {
-    const std::optional<std::vector<WeaponType>> types =
-        weaponCatalogue::weaponTypes(m_stores.database);
+    const std::optional<std::vector<WeaponType>> types = m_catalogue.weaponTypes();
     if (!types) {
         showDatabaseFailure();
         return;
@@ -223,8 +223,8 @@ void frmBuki::setShuruiData() {
 
 void frmBuki::setBukiData() {
     const qint32 type = tabShurui->tabData(tabShurui->currentIndex()).toInt();
-    std::optional<std::vector<Weapon>> weapons = weaponCatalogue::weapons(m_stores.database, type);
-    m_weapons->assign(weapons ? std::move(*weapons) : std::vector<Weapon>());
+    const std::vector<Weapon>* weapons = m_catalogue.weapons(type);
+    m_weapons->assign(weapons ? *weapons : std::vector<Weapon>());
     if (!weapons)
         showDatabaseFailure();
 }

@@ -74,6 +74,7 @@ private:
 
     storage::Stores m_stores;
     Dialogs m_dialogs;
+    WeaponCatalogue m_catalogue;
     WeaponListModel* m_weapons;
     ProfileListModel* m_profiles;
     BonusSetListModel* m_bonusSets;
