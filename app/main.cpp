@@ -1,9 +1,10 @@
-#include "app/ProgramFolder.h"
 #include "app/modMain.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return modMain::Main(ProgramFolder::ofExecutable());
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return modMain::Main(runningProgramPaths(name));
 }

@@ -1,6 +1,5 @@
 #include "app/modMain.h"
 
-#include "app/ProgramFolder.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "catalogue/frmBuki.h"
@@ -15,6 +14,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QSessionManager>
 
@@ -58,7 +59,7 @@ void setUpFonts() {
     QApplication::setFont(font);
 }
 
-qint16 intOpenDatabase(const ProgramFolder& folder, const storage::Stores& stores) {
+qint16 intOpenDatabase(const ProgramPaths& paths, const storage::Stores& stores) {
     QString name = trimSpaces(stores.settings.value(settingsKeys::System, settingsKeys::Database));
     if (name.isEmpty()) {
         name = settingsKeys::DefaultDatabase;
@@ -69,7 +70,7 @@ qint16 intOpenDatabase(const ProgramFolder& folder, const storage::Stores& store
     // An Access master is opened through its SQLite working copy, built in the loading window
     // when missing or out of date; the window has no owner yet, so it is centred on the screen.
     const std::optional<QString> database = storage::resolveMasterDatabase(
-        folder.filePath(name), nullptr, [](const std::function<void()>& work) {
+        paths.databasePath(name), paths, nullptr, [](const std::function<void()>& work) {
             frmWait wait;
             wait.setBukiData(work);
             wait.exec();
@@ -93,16 +94,18 @@ void quitInOrder(QWidget* mainWindow) {
     mainWindow->close();
 }
 
-int Main(const ProgramFolder& folder) {
+int Main(const ProgramPaths& paths) {
     setUpFonts();
+    // An installed program's settings folder may not exist yet; the lock is taken on it.
+    QDir().mkpath(QFileInfo(paths.settingsFile).absolutePath());
     SingleInstance instance;
-    if (!takeLock(instance, folder.settingsFilePath()))
+    if (!takeLock(instance, paths.settingsFile))
         return 1;
-    storage::removeStaleTemporaries(folder.settingsFilePath());
-    storage::SettingsFile settings(folder.settingsFilePath());
+    storage::removeStaleTemporaries(paths.settingsFile);
+    storage::SettingsFile settings(paths.settingsFile);
     storage::Connection database;
     const storage::Stores stores{database, settings};
-    if (intOpenDatabase(folder, stores) == 1) {
+    if (intOpenDatabase(paths, stores) == 1) {
         ui::msgBox(nullptr, messages::DatabaseOpenFailed, ui::Buttons::Ok, ui::Icon::Critical);
         return 1;
     }

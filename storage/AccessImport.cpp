@@ -2,7 +2,7 @@
 
 #include "storage/Database.h"
 
-#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -209,9 +210,21 @@ QString workingCopyPath(const QString& accessPath) {
     return accessPath + u".sqlite"_s;
 }
 
-ImportOptions defaultImportOptions() {
+QString cachedCopyPath(const QString& accessPath, const QString& cacheFolder) {
+    const QFileInfo file(accessPath);
+    // Named after the file and where it lies, so two masters of one name never share a copy.
+    const QByteArray where = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(),
+                                                      QCryptographicHash::Sha256)
+                                 .toHex()
+                                 .left(16);
+    return cacheFolder + u'/' + file.fileName() + u'-' + QString::fromLatin1(where) +
+           u".sqlite"_s;
+}
+
+ImportOptions defaultImportOptions(const ProgramPaths& paths) {
     ImportOptions options;
-    options.converterPath = QCoreApplication::applicationDirPath() + u"/zelnoa-import"_s;
+    options.converterPath = paths.converter;
+    options.cacheFolder = paths.cacheFolder;
     options.accept = [](const QString& copyPath, QString* error) {
         Connection connection;
         if (connection.open(copyPath) && connection.close())
@@ -228,9 +241,18 @@ std::optional<QString> prepareWorkingCopy(const QString& accessPath, const Impor
         setError(error, u"%1 を読めません。"_s.arg(accessPath));
         return std::nullopt;
     }
-    const QString copyPath = workingCopyPath(accessPath);
+    QString copyPath = workingCopyPath(accessPath);
     if (copyIsFresh(copyPath, *source))
         return copyPath;
+    // A shared master in a folder this user may not write to gets its copy in the user's cache.
+    const QString folder = QFileInfo(accessPath).absolutePath();
+    if (!options.cacheFolder.isEmpty() &&
+        ::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        copyPath = cachedCopyPath(accessPath, options.cacheFolder);
+        if (copyIsFresh(copyPath, *source))
+            return copyPath;
+        QDir().mkpath(options.cacheFolder);
+    }
 
     bool built = false;
     QString reason = u"変換が行われませんでした。"_s;
@@ -250,7 +272,8 @@ std::optional<QString> prepareWorkingCopy(const QString& accessPath, const Impor
     return std::nullopt;
 }
 
-std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QString* error,
+std::optional<QString> resolveMasterDatabase(const QString& configuredPath,
+                                             const ProgramPaths& paths, QString* error,
                                              const LongWorkRunner& runLongWork) {
     const QFileInfo file(configuredPath);
     if (file.exists() && !file.isFile()) {
@@ -259,7 +282,7 @@ std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QStr
     }
     if (!isAccessFile(configuredPath))
         return configuredPath;
-    return prepareWorkingCopy(configuredPath, defaultImportOptions(), error, runLongWork);
+    return prepareWorkingCopy(configuredPath, defaultImportOptions(paths), error, runLongWork);
 }
 
 } // namespace storage

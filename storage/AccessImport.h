@@ -2,13 +2,16 @@
 // Access-format master databases.
 //
 // The program works on SQLite. When the configured master is an Access file (recognised by its
-// content, whatever its name), it works on a copy beside it instead: file name + ".sqlite". The
-// copy is made by the converter zelnoa-import from the program folder, run as a child process so
+// content, whatever its name), it works on a copy beside it instead: file name + ".sqlite", or,
+// when the user may not write beside a shared file, a copy in the user's cache folder. The copy
+// is made by the converter zelnoa-import, run as a child process so
 // that a reader crash on a damaged file is reported instead of shared. The copy records the size
 // and modification time of the file it came from; while they match it is reused as it is, so a
 // normal start costs nothing extra. A new copy is built in a temporary file and renamed into
 // place, so a failed or interrupted conversion never leaves a half-written copy. The Access file
 // itself is only ever read.
+
+#include "storage/ProgramPaths.h"
 
 #include <QString>
 #include <functional>
@@ -25,15 +28,18 @@ bool isAccessFile(const QString& path);
 
 // accessPath + ".sqlite".
 QString workingCopyPath(const QString& accessPath);
+// The copy kept in cacheFolder for a file whose own folder is not writable.
+QString cachedCopyPath(const QString& accessPath, const QString& cacheFolder);
 
 struct ImportOptions {
-    QString converterPath; // zelnoa-import in the folder of the running executable
+    QString converterPath; // zelnoa-import
+    QString cacheFolder;   // where copies go that cannot sit beside their file; empty: nowhere
     int timeoutMs = 5 * 60 * 1000;
     // Decides whether a freshly built copy can serve as the master; by default it must open as
     // the program's database (every master table present). False with a reason in error.
     std::function<bool(const QString& copyPath, QString* error)> accept;
 };
-ImportOptions defaultImportOptions();
+ImportOptions defaultImportOptions(const ProgramPaths& paths);
 
 // The path of an up-to-date working copy of the Access file: the existing copy when it was made
 // from the file as it is now, otherwise a new one. On failure (damaged file, converter crash or
@@ -45,7 +51,8 @@ std::optional<QString> prepareWorkingCopy(const QString& accessPath, const Impor
 // The file the connection should open for the configured master database: the file itself
 // unless it is an Access file, whose working copy is then prepared with the default options.
 // Nothing when the path names a folder, FIFO or device.
-std::optional<QString> resolveMasterDatabase(const QString& configuredPath, QString* error,
+std::optional<QString> resolveMasterDatabase(const QString& configuredPath,
+                                             const ProgramPaths& paths, QString* error,
                                              const LongWorkRunner& runLongWork = {});
 
 } // namespace storage

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
+#include <QUrl>
 #include <algorithm>
 #include <sqlite3.h>
 #include <unordered_map>
@@ -112,15 +113,16 @@ bool Connection::open(const QString& filePath) {
     if (!file.isFile())
         return fail(u"データベースファイル %1 は普通のファイルではありません。"_s.arg(filePath));
 
+    // The master is only ever read: opened read-only and immutable, it gets no journal, no side
+    // files and no locks, so a file nobody may write or that others share opens as any other.
     // Without SQLITE_OPEN_CREATE a wrong name can never leave an empty database behind.
-    if (openFile(QFile::encodeName(filePath), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) !=
+    const QByteArray uri =
+        QUrl::fromLocalFile(file.absoluteFilePath()).toEncoded() + "?mode=ro&immutable=1";
+    if (openFile(uri, &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX) !=
         SQLITE_OK)
         return refuse(
             u"データベースファイル %1 を開けません: %2"_s.arg(filePath, sqliteError(m_db)));
-    sqlite3_busy_timeout(m_db, 3000);
     sqlite3_progress_handler(m_db, kInstructionsPerCheck, &stepOverdue, &m_stepEnds);
-    if (sqlite3_db_readonly(m_db, "main") == 1)
-        return refuse(u"データベースファイル %1 に書き込めません。"_s.arg(filePath));
 
     sqlite3_stmt* schema = nullptr;
     const int rc =
@@ -146,57 +148,23 @@ bool Connection::open(const QString& filePath) {
 
     if (!registerJetFunctions(m_db))
         return refuse(sqliteError(m_db));
-    // WAL with NORMAL sync keeps the master tables safe from corruption while the scratch work
-    // table is written without a disk flush per statement.
-    exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
-    if (!ensureWorkTable())
+    if (!createWorkTable())
         return refuse(u"作業テーブルを作れません: %1"_s.arg(m_lastError));
     return true;
 }
 
-// The work table only ever holds the current simulation, so one of another shape is replaced.
-bool Connection::ensureWorkTable() {
-    sqlite3_stmt* info = nullptr;
-    sqlite3_prepare_v2(
-        m_db,
-        "SELECT type FROM sqlite_master WHERE name = 'WORK_BUKI_DATA' COLLATE NOCASE "
-        "AND type IN ('table','view')",
-        -1, &info, nullptr);
-    const QString type = step(info) == SQLITE_ROW ? utf8(sqlite3_column_text(info, 0)) : QString();
-    sqlite3_finalize(info);
-
-    bool fits = type == u"table"_s;
-    if (fits) {
-        sqlite3_prepare_v2(m_db, "PRAGMA table_info(WORK_BUKI_DATA)", -1, &info, nullptr);
-        const auto textIs = [&info](int column, const char* expected) {
-            return sqlite3_stricmp(reinterpret_cast<const char*>(sqlite3_column_text(info, column)),
-                                   expected) == 0;
-        };
-        size_t column = 0;
-        for (; fits && step(info) == SQLITE_ROW; ++column) {
-            fits = column < std::size(kWorkColumns) && textIs(1, kWorkColumns[column]) &&
-                   textIs(2, "NUMERIC") && textIs(4, "0") && sqlite3_column_int(info, 3) == 0;
-        }
-        fits = fits && column == std::size(kWorkColumns);
-        sqlite3_finalize(info);
-    }
-    if (fits)
-        return true;
-
-    QByteArray ddl = "BEGIN;";
-    if (type == u"view"_s)
-        ddl += "DROP VIEW WORK_BUKI_DATA;";
-    else if (!type.isEmpty())
-        ddl += "DROP TABLE WORK_BUKI_DATA;";
-    ddl += "CREATE TABLE WORK_BUKI_DATA (";
+// The work table is a temporary table of the connection, kept in memory: it shadows any table of
+// that name an older master file may still carry, so the statements stay as they are while the
+// file is never written.
+bool Connection::createWorkTable() {
+    QByteArray ddl = "PRAGMA temp_store=MEMORY;CREATE TEMP TABLE WORK_BUKI_DATA (";
     for (const char* column : kWorkColumns)
         ddl += QByteArray(column) + " NUMERIC DEFAULT 0,";
     ddl.chop(1);
-    ddl += ");COMMIT;";
+    ddl += ")";
     if (exec(ddl.constData()) == SQLITE_OK)
         return true;
     m_lastError = sqliteError(m_db);
-    exec("ROLLBACK");
     return false;
 }
 

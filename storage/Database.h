@@ -3,9 +3,8 @@
 //
 // The program keeps its SQL texts in the Jet dialect (modDBAccess builds them); a Recordset runs
 // such a text through translateJetSql() on the connection, which start-up opens once and hands
-// to whatever needs it. The master tables are only
-// read; the scratch table WORK_BUKI_DATA lives in the same file and is created or repaired when
-// the connection opens. Prepared statements are cached per text, so the simulator's repeated
+// to whatever needs it. The master file is only read; the scratch table WORK_BUKI_DATA lives in
+// memory beside it for as long as the connection is open. Prepared statements are cached per text, so the simulator's repeated
 // statements cost one step each.
 
 #include <QByteArray>
@@ -37,10 +36,10 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens an existing database file read-write. Fails (false, lastError() says why) when the
-    // file is missing (it is never created), is no plain file (a folder, FIFO or device is never
-    // opened), is not a database, is read-only, or lacks a master table. Creates WORK_BUKI_DATA
-    // when missing and recreates it when its columns differ.
+    // Opens an existing master database file, only to read it. Fails (false, lastError() says
+    // why) when the file is missing (it is never created), is no plain file (a folder, FIFO or
+    // device is never opened), is not a database, or lacks a master table. The work table
+    // WORK_BUKI_DATA is a temporary table of the connection.
     bool open(const QString& filePath);
     // Closes the open recordsets first. False when the connection could not be closed cleanly;
     // it then stays open.
@@ -51,8 +50,8 @@ public:
     sqlite3* handle() const;
 
 protected:
-    // sqlite3_open_v2() with these flags; tests override it to have a file open read-only.
-    virtual int openFile(const QByteArray& path, sqlite3** db, int flags);
+    // sqlite3_open_v2() on this URI with these flags.
+    virtual int openFile(const QByteArray& uri, sqlite3** db, int flags);
 
 private:
     friend class Recordset;
@@ -62,7 +61,7 @@ private:
     void release(PreparedStatement* statement);
     bool fail(const QString& message);
     bool refuse(const QString& message);
-    bool ensureWorkTable();
+    bool createWorkTable();
     // sqlite3_step() and sqlite3_exec() with the step deadline in force.
     int step(sqlite3_stmt* statement);
     int exec(const char* sql);

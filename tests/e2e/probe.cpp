@@ -15,7 +15,6 @@
 //       shows the program's message box with that text and icon, so the driver can compare the
 //       program's box with it pixel for pixel (a message box gives its text to no other program)
 
-#include "app/ProgramFolder.h"
 #include "app/modMain.h"
 #include "catalogue/frmBuki.h"
 #include "simulator/frmKaizo.h"
@@ -93,10 +92,10 @@ struct Windows {
 };
 
 bool open(Windows& windows, const QString& path, int weaponRow) {
-    const ProgramFolder folder{path, u"zelnoa"_s};
-    windows.settings = std::make_unique<storage::SettingsFile>(folder.settingsFilePath());
+    const ProgramPaths paths = programPaths(path, u"zelnoa"_s);
+    windows.settings = std::make_unique<storage::SettingsFile>(paths.settingsFile);
     windows.stores = std::make_unique<storage::Stores>(windows.database, *windows.settings);
-    if (modMain::intOpenDatabase(folder, *windows.stores) == 1) {
+    if (modMain::intOpenDatabase(paths, *windows.stores) == 1) {
         std::fprintf(stderr, "the database of %s did not open\n", qPrintable(path));
         return false;
     }
