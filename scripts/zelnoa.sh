@@ -11,7 +11,8 @@ build="${ZELNOA_BUILD_DIR:-$root/build}"
 packages="build-essential cmake ninja-build pkg-config ccache qt6-base-dev libsqlite3-dev sqlite3
  mdbtools-dev fonts-ipafont-gothic"
 if [ "$mode" = test ]; then
-    packages="$packages xvfb xauth xdotool xclip python3 clang libclang-rt-14-dev libbenchmark-dev valgrind"
+    packages="$packages xvfb xauth xdotool xclip python3 clang libclang-rt-14-dev libbenchmark-dev valgrind
+ dpkg-dev file lintian appstream desktop-file-utils"
 fi
 
 missing=""

@@ -10,17 +10,17 @@ xdotool or xclip on the machine).
 
 import argparse
 import os
-import pwd
 import re
 import shutil
 import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.dont_write_bytecode = True  # keeps the source folder free of compiled files
-from harness import (TITLE, Display, Failure, Program, Window, check, read_bytes,
+from harness import (SKIPPED, TITLE, Display, Failure, Program, Window, check, read_bytes,
                      skip_without_tools, wait_until)
 
 WEAPON_ROW = 1  # 鉄の片手剣 in the "全て" tab of the sample master
@@ -208,6 +208,22 @@ class Simulator:
         self.window.key("alt+x")
         wait_until(lambda: not self.window.visible(), 5, "the simulator to close")
 
+    def save_plan(self, folder):
+        """Saves the plan under the proposed name: the settings file in folder once written."""
+        dialog = self.dialog("alt+s", "改造データ保存", "save-dialog")
+        dialog.key("Return")  # the dialog writes the plan once it has closed
+        wait_until(lambda: SAVED.fullmatch(settings(folder).decode("cp932")), 5,
+                   "the plan in the settings file")
+        return settings(folder)
+
+    def load_plan(self):
+        """Loads the first saved plan by a double click on it in the load dialog."""
+        dialog = self.dialog("alt+l", "改造データ読み出し", "load-dialog")
+        dialog.click(*row_point(self.layout["load"]["controls"]["lvwSaveData"], 0), repeat=2)
+        wait_until(lambda: not dialog.visible(), 5, "the load dialog to close")
+        self.window.shot("simulator-loaded")
+        check(self.copy_plan("copy-loaded") == PLAN, "the loaded plan")
+
 
 def case_plan(args):
     with Display(args, "plan") as d:
@@ -238,12 +254,7 @@ def case_plan(args):
         text = sim.copy(lambda: sim.shift_click("cmdBukiClip"), "copy-summary")
         check(text == SUMMARY, f"weapon summary copied (shift-click): {text!r}")
 
-        # Saved under the proposed name; the dialog writes the plan once it has closed.
-        dialog = sim.dialog("alt+s", "改造データ保存", "save-dialog")
-        dialog.key("Return")
-        wait_until(lambda: SAVED.fullmatch(settings(folder).decode("cp932")), 5,
-                   "the plan in the settings file")
-        saved = settings(folder)
+        saved = sim.save_plan(folder)
         sim.close()
         sim.main.shot("catalogue-after-simulation")
         sim.main.key("alt+x")
@@ -253,11 +264,7 @@ def case_plan(args):
         # The next run loads the plan back by a double click on it in the load dialog.
         app = d.start(folder)
         sim = Simulator(d, app, layout)
-        dialog = sim.dialog("alt+l", "改造データ読み出し", "load-dialog")
-        dialog.click(*row_point(layout["load"]["controls"]["lvwSaveData"], 0), repeat=2)
-        wait_until(lambda: not dialog.visible(), 5, "the load dialog to close")
-        sim.window.shot("simulator-loaded")
-        check(sim.copy_plan("copy-loaded") == PLAN, "the loaded plan")
+        sim.load_plan()
         text = sim.copy(lambda: sim.shift_click("cmdBukiClip"), "copy-loaded-summary")
         check(text == SUMMARY, f"the loaded plan's figures: {text!r}")
 
@@ -462,72 +469,125 @@ def case_twenty_starts(args):
         check(mains[0][0].wait_exit() == 0, "the one copy did not end cleanly")
 
 
-# --- installation -------------------------------------------------------------------------------
+# --- installation and the Debian package -------------------------------------------------------
+
+INSTALLED = ["bin/zelnoa", "libexec/zelnoa/zelnoa-import", "share/zelnoa/vaelbuki.mdb",
+             "share/applications/zelnoa.desktop", "share/man/man1/zelnoa.1.gz",
+             "share/metainfo/io.github.zelnoa.zelnoa.metainfo.xml", "share/doc/zelnoa/copyright",
+             "share/icons/hicolor/256x256/apps/zelnoa.png",
+             "share/icons/hicolor/scalable/apps/zelnoa.svg"]
+NOBODY = 65534
+
+
+def tree(root):
+    """Every file under root with its bytes and modification time."""
+    return {os.path.join(top, name): (read_bytes(os.path.join(top, name)),
+                                      os.stat(os.path.join(top, name)).st_mtime_ns)
+            for top, _, names in os.walk(root) for name in names}
+
+
+def run(*argv, **kw):
+    result = subprocess.run(argv, capture_output=True, text=True, **kw)
+    check(result.returncode == 0, f"{' '.join(argv)} failed:\n{result.stdout}{result.stderr}")
+    return result.stdout
+
+
+def unpacked_package(args, work):
+    """The package built from the build folder and unpacked: its file and the root it fills."""
+    run(args.cpack, "-G", "DEB", "-B", os.path.join(work, "package"), cwd=args.build_dir)
+    deb = [n for n in os.listdir(os.path.join(work, "package")) if n.endswith(".deb")]
+    check(len(deb) == 1, f"cpack made {deb}")
+    root = os.path.join(work, "root")
+    deb = os.path.join(work, "package", deb[0])
+    run("dpkg-deb", "-x", deb, root)
+    return deb, root
+
 
 def case_install(args):
     with Display(args, "install") as d:
         prefix = os.path.join(d.work, "prefix")
-
-        def install():
-            result = subprocess.run([args.cmake, "--install", args.build_dir, "--prefix", prefix],
-                                    capture_output=True, text=True)
-            check(result.returncode == 0, "cmake --install failed:\n" + result.stdout +
-                  result.stderr)
-
-        install()
+        run(args.cmake, "--install", args.build_dir, "--prefix", prefix)
+        expected = INSTALLED
+        if os.path.exists(os.path.join(os.path.dirname(args.program), "zelnoa-plan")):
+            expected = INSTALLED + ["bin/zelnoa-plan", "share/man/man1/zelnoa-plan.1.gz"]
+        for path in expected:
+            check(os.path.isfile(os.path.join(prefix, path)), "not installed: " + path)
         launcher = os.path.join(prefix, "bin", "zelnoa")
-        folder = os.path.join(prefix, "lib", "zelnoa")
-        check(os.readlink(launcher) == "../lib/zelnoa/zelnoa", "bin/zelnoa is no link")
-        check(files(folder) == ["vaelbuki.mdb", "zelnoa", "zelnoa-import"],
-              f"installed program folder: {files(folder)}")
-        check(read_bytes(os.path.join(folder, "vaelbuki.mdb")) == read_bytes(args.sample_db),
-              "the installed database is not the sample master")
-        entry = read_bytes(os.path.join(prefix, "share", "applications", "zelnoa.desktop"))
-        lines = entry.decode("utf-8").splitlines()
-        for line in ("[Desktop Entry]", "Type=Application", "Name[ja]=ゼルノア", "Icon=zelnoa",
-                     f'Exec="{launcher}"'):
-            check(line in lines, f"the menu entry lacks {line!r}")
-        for icon in ("256x256/apps/zelnoa.png", "scalable/apps/zelnoa.svg"):
-            check(os.path.isfile(os.path.join(prefix, "share", "icons", "hicolor", icon)),
-                  "missing icon " + icon)
+        check(not os.path.islink(launcher), "bin/zelnoa is a link")
+        check(read_bytes(os.path.join(prefix, "share", "zelnoa", "vaelbuki.mdb")) ==
+              read_bytes(args.sample_db), "the installed database is not the sample master")
+        entry = read_bytes(os.path.join(prefix, INSTALLED[3])).decode("utf-8").splitlines()
+        for line in ("Name[ja]=ゼルノア", "Icon=zelnoa", "Exec=zelnoa", "StartupWMClass=zelnoa"):
+            check(line in entry, f"the menu entry lacks {line!r}")
 
-        # Started the way the menu entry starts it: the program folder is the link's target.
+        # Installed mode: the sample master found under share/zelnoa, the settings in the fresh
+        # HOME, nothing under the prefix written.
+        before = tree(prefix)
         app = Program(d, [launcher], "zelnoa.log")
         main = d.wait_window(TITLE, pid=app.pid)
         main.shot("installed")
+        check(main.geometry()[2] > 600, "the installed program shows a message, not its window")
         main.key("alt+x")
         check(app.wait_exit() == 0, "the installed program did not end cleanly")
-        check(settings(folder) == SETTINGS_START, "no settings file beside the executable")
-        check(not os.path.exists(os.path.join(prefix, "bin", "zelnoa.ini")),
-              "a settings file beside the link")
+        check(settings(os.path.join(d.work, ".config", "zelnoa")) == SETTINGS_START,
+              "no settings file in ~/.config/zelnoa")
+        check(tree(prefix) == before, "the run wrote under the prefix")
 
-        # In a folder the user may not write to (root's, say) the database cannot be opened for
-        # the work table: the program says so, ends, and leaves the folder as it was.
-        if os.geteuid() == 0 and shutil.which("runuser"):
-            nobody = pwd.getpwnam("nobody")
-            for path in (d.work, prefix, os.path.dirname(folder), folder):
-                os.chmod(path, 0o755)
-            runtime = os.path.join(d.work, "runtime-nobody")
-            os.mkdir(runtime, 0o700)
-            os.chown(runtime, nobody.pw_uid, nobody.pw_gid)
-            before = {n: read_bytes(os.path.join(folder, n)) for n in files(folder)}
-            app = Program(d, ["runuser", "-u", "nobody", "--", launcher], "nobody.log",
-                          {"XDG_RUNTIME_DIR": runtime, "HOME": runtime})
-            box = d.wait_window(TITLE)
-            d.check_message_box(box, "critical", DATABASE_FAILED, "read-only-folder")
-            box.key("Return")
-            check(app.wait_exit() == 1, "the program in a read-only folder did not end with 1")
-            check({n: read_bytes(os.path.join(folder, n)) for n in files(folder)} == before,
-                  "the run in a read-only folder changed it")
 
-        # A reinstall keeps the user's own database and settings.
-        own = b"the user's own master"
-        with open(os.path.join(folder, "vaelbuki.mdb"), "wb") as f:
-            f.write(own)
-        install()
-        check(read_bytes(os.path.join(folder, "vaelbuki.mdb")) == own,
-              "the reinstall replaced the user's database")
-        check(settings(folder) == SETTINGS_START, "the reinstall changed the settings file")
+def case_package(args):
+    """The package unpacked and run by a user who may write nothing of it: plans still save."""
+    if os.geteuid() != 0:
+        print("skipped: only root can run the program as another user")
+        sys.exit(SKIPPED)
+    with Display(args, "package") as d:
+        layout = d.layout(WEAPON_ROW, ini=PLAN_INI)
+        _, root = unpacked_package(args, d.work)
+        home = os.path.join(d.work, "home")
+        os.mkdir(home, 0o700)
+        os.chown(home, NOBODY, NOBODY)
+        os.chmod(d.work, 0o755)
+        config = os.path.join(home, ".config", "zelnoa")
+        before = tree(root)
+        argv = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups",
+                os.path.join(root, "usr", "bin", "zelnoa")]
+        env = {"HOME": home, "XDG_RUNTIME_DIR": home}
+
+        app = Program(d, argv, "zelnoa.log", env)
+        sim = Simulator(d, app, layout)
+        sim.double_click(0)
+        sim.select_and_press_right(1)
+        sim.select_and_press_right(3)
+        saved = sim.save_plan(config)
+        check(os.stat(os.path.join(config, "zelnoa.ini")).st_uid == NOBODY,
+              "the settings file is not the user's")
+        sim.close()
+        sim.main.key("alt+x")
+        check(app.wait_exit() == 0, "the first run did not end cleanly")
+
+        app = Program(d, argv, "zelnoa.log", env)
+        sim = Simulator(d, app, layout)
+        sim.load_plan()
+        sim.close()
+        sim.main.key("alt+x")
+        check(app.wait_exit() == 0, "the second run did not end cleanly")
+        check(settings(config) == saved, "loading the plan changed the settings file")
+        check(tree(root) == before, "the runs changed the installed files")
+
+
+def case_lintian(args):
+    """The package, its menu entry and its metainfo pass Debian's and freedesktop's checkers."""
+    missing = [t for t in ("lintian", "appstreamcli", "desktop-file-validate")
+               if shutil.which(t) is None]
+    if missing:
+        print("skipped: not installed: " + ", ".join(missing))
+        sys.exit(SKIPPED)
+    with tempfile.TemporaryDirectory() as work:
+        deb, root = unpacked_package(args, work)
+        share = os.path.join(root, "usr", "share")
+        print(run("lintian", "--fail-on", "error", "--display-info", deb))
+        run("appstreamcli", "validate", "--no-net",
+            os.path.join(share, "metainfo", "io.github.zelnoa.zelnoa.metainfo.xml"))
+        run("desktop-file-validate", os.path.join(share, "applications", "zelnoa.desktop"))
 
 
 # --- fonts, HiDPI and the start-up figure ---------------------------------------------------
@@ -616,10 +676,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
     for option in ("program", "converter", "sample-db", "probe", "x11", "test-data", "sources",
-                   "artifacts", "cmake", "build-dir"):
+                   "artifacts", "cmake", "cpack", "build-dir"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
-    skip_without_tools()
+    if args.case != "lintian":  # the only case without a display
+        skip_without_tools()
     # A time-out's SIGTERM still runs the clean-up of the display and the folders.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     started = time.monotonic()
