@@ -160,7 +160,7 @@ PrivateProfile::PrivateProfile(QByteArray bytes)
             const QByteArray folded = fold(name);
             if (!m_firstSection.contains(folded))
                 m_firstSection.insert(folded, qsizetype(m_sections.size()));
-            m_sections.push_back({part(line.start, line.next), {}});
+            m_sections.push_back(Section{part(line.start, line.next), {}, false, {}, {}, 0});
             bodyStart = line.next;
         }
         start = line.next;
@@ -225,8 +225,8 @@ bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteA
         if (!last->isEmpty() && !endsWithLineBreak(*last))
             *last += "\r\n";
         m_firstSection.insert(folded, qsizetype(m_sections.size()));
-        m_sections.push_back(
-            {'[' + sectionName.toByteArray() + "]\r\n", keyLineText(keyName, value)});
+        m_sections.push_back(Section{'[' + sectionName.toByteArray() + "]\r\n",
+                                     keyLineText(keyName, value), false, {}, {}, 0});
         return true;
     }
 
