@@ -1,11 +1,13 @@
 #include "catalogue/frmBuki.h"
 
+#include "catalogue/SideListFrame.h"
 #include "catalogue/SideListStore.h"
 #include "editors/frmEnchant.h"
 #include "editors/frmProfile.h"
 #include "simulator/WorkTable.h"
 #include "simulator/frmKaizo.h"
 #include "storage/Database.h"
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 #include "ui/ReportList.h"
@@ -26,56 +28,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Sizes of the window's parts, in twips like the column widths.
-constexpr int SideListWidth = 10650;
-constexpr int SideListHeight = 1600;
+// The weapon list's height, in twips like the column widths.
 constexpr int BukiListHeight = 4500;
-constexpr int ButtonWidth = 1500;
-
-ReportList* makeList(QWidget* parent, const QString& name, const QString& toolTip,
-                     ListModel* model) {
-    auto* list = new ReportList(parent);
-    list->setObjectName(name);
-    list->setToolTip(toolTip);
-    list->setListModel(model);
-    return list;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& toolTip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(toolTip);
-    // Enter presses the button that has the focus, as Space does.
-    button->setAutoDefault(true);
-    return button;
-}
-
-// A side-list frame: the list fills the left part, its three buttons stand one above the other at
-// its right.
-QGroupBox* sideFrame(QWidget* parent, const QString& name, const QString& caption, ReportList* list,
-                     std::initializer_list<QPushButton*> buttons) {
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(name);
-    list->setParent(frame);
-    list->setFixedSize(twipsToPixels(SideListWidth), twipsToPixels(SideListHeight));
-    auto* buttonColumn = new QVBoxLayout;
-    for (QPushButton* button : buttons) {
-        button->setParent(frame);
-        button->setFixedWidth(twipsToPixels(ButtonWidth));
-        buttonColumn->addWidget(button);
-    }
-    buttonColumn->addStretch();
-    auto* layout = new QHBoxLayout(frame);
-    layout->addWidget(list);
-    layout->addLayout(buttonColumn);
-    return frame;
-}
-
-// A tab caption is drawn with an access key: a "&" in a type name must show as itself.
-QString plainCaption(QString text) {
-    return text.replace(u'&', u"&&"_s);
-}
 
 } // namespace
 
@@ -124,28 +78,21 @@ frmBuki::frmBuki(const storage::Stores& stores, Dialogs dialogs)
 }
 
 void frmBuki::buildSideLists() {
-    lvwProfile = makeList(this, u"lvwProfile"_s,
-                          u"ダブルクリックでキャラクター情報を編集できます。"_s, m_profiles);
-    cmdReg =
-        makeButton(this, u"cmdReg"_s, u"新規登録(&R)"_s, u"キャラクター情報を新規登録します。"_s);
-    cmdMod =
-        makeButton(this, u"cmdMod"_s, u"編集(&M)"_s, u"選択したキャラクター情報を編集します。"_s);
-    cmdDel =
-        makeButton(this, u"cmdDel"_s, u"削除(&D)"_s, u"選択したキャラクター情報を削除します。"_s);
-    lvwEnchant =
-        makeList(this, u"lvwEnchant"_s,
-                 u"ダブルクリックでエンチャント＆タイトル補正を編集できます。"_s, m_bonusSets);
-    cmdRegEnchant = makeButton(this, u"cmdRegEnchant"_s, u"新規登録(&R)"_s,
-                               u"エンチャント＆タイトル補正を新規登録します。"_s);
-    cmdModEnchant = makeButton(this, u"cmdModEnchant"_s, u"編集(&M)"_s,
-                               u"選択したエンチャント＆タイトル補正を編集します。"_s);
-    cmdDelEnchant = makeButton(this, u"cmdDelEnchant"_s, u"削除(&D)"_s,
-                               u"選択したエンチャント＆タイトル補正を削除します。"_s);
+    auto* profiles = new SideListFrame(this, u"fraProfile"_s, u"lvwProfile"_s, QString(),
+                                       u"キャラクター情報"_s, m_profiles);
+    auto* bonusSets = new SideListFrame(this, u"Frame1"_s, u"lvwEnchant"_s, u"Enchant"_s,
+                                        u"エンチャント＆タイトル補正"_s, m_bonusSets);
+    lvwProfile = profiles->list;
+    cmdReg = profiles->cmdReg;
+    cmdMod = profiles->cmdMod;
+    cmdDel = profiles->cmdDel;
+    lvwEnchant = bonusSets->list;
+    cmdRegEnchant = bonusSets->cmdReg;
+    cmdModEnchant = bonusSets->cmdMod;
+    cmdDelEnchant = bonusSets->cmdDel;
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(sideFrame(this, u"fraProfile"_s, u"キャラクター情報"_s, lvwProfile,
-                                {cmdReg, cmdMod, cmdDel}));
-    layout->addWidget(sideFrame(this, u"Frame1"_s, u"エンチャント＆タイトル補正"_s, lvwEnchant,
-                                {cmdRegEnchant, cmdModEnchant, cmdDelEnchant}));
+    layout->addWidget(profiles);
+    layout->addWidget(bonusSets);
 }
 
 void frmBuki::buildWeaponList() {
@@ -156,12 +103,12 @@ void frmBuki::buildWeaponList() {
     const int all = tabShurui->addTab(u"全て"_s);
     tabShurui->setTabData(all, 0);
     tabShurui->setTabToolTip(all, u"全ての種類を表示"_s);
-    lvwBuki = makeList(this, u"lvwBuki"_s, u"ダブルクリックで選択できます。"_s, m_weapons);
+    lvwBuki = ui::makeList(this, u"lvwBuki"_s, u"ダブルクリックで選択できます。"_s, m_weapons);
     lvwBuki->setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
     lvwBuki->setFixedHeight(twipsToPixels(BukiListHeight));
     cmdSim =
-        makeButton(this, u"cmdSim"_s, u"開始(&S)"_s, u"選択した武器のゼルノアを開始します。"_s);
-    cmdEnd = makeButton(this, u"cmdEnd"_s, u"終了(&X)"_s, u"ゼルノアを終了します。"_s);
+        ui::makeButton(this, u"cmdSim"_s, u"開始(&S)"_s, u"選択した武器のゼルノアを開始します。"_s);
+    cmdEnd = ui::makeButton(this, u"cmdEnd"_s, u"終了(&X)"_s, u"ゼルノアを終了します。"_s);
 
     auto* tabPage = new QVBoxLayout;
     tabPage->setSpacing(0);
@@ -215,7 +162,7 @@ void frmBuki::setShuruiData() {
     }
     // The tabs are added while "全て" stays current, so no refill runs yet.
     for (const WeaponType& type : *types) {
-        const int tab = tabShurui->addTab(plainCaption(type.name));
+        const int tab = tabShurui->addTab(ui::plainCaption(type.name));
         tabShurui->setTabData(tab, type.seq);
         tabShurui->setTabToolTip(tab, type.name + u"を表示します。"_s);
     }

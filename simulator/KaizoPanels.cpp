@@ -1,6 +1,7 @@
 #include "simulator/KaizoPanels.h"
 
 #include "simulator/FigureTexts.h"
+#include "ui/Controls.h"
 #include "ui/Twips.h"
 
 #include <QGridLayout>
@@ -44,23 +45,14 @@ template <std::size_t N> void clear(const std::array<QLabel*, N>& labels) {
 
 } // namespace
 
-QString plainTitle(const QString& text) {
-    QString escaped = text;
-    return escaped.replace(u'&', u"&&"_s);
-}
-
 PlanPanel::PlanPanel(QWidget* parent)
     : QGroupBox(u"改造内容"_s, parent)
     , m_lblJukuren(makeLabel(this, u"lblJukuren"_s, u"-"_s))
     , m_lblCost(makeLabel(this, u"lblCost"_s, u"-"_s))
-    , m_cmdList(new QPushButton(u"リスト出力"_s, this))
-    , m_cmdSearch(new QPushButton(u"プラン探索(&P)"_s, this)) {
+    , m_cmdList(ui::makeButton(this, u"cmdList"_s, u"リスト出力"_s))
+    , m_cmdSearch(ui::makeButton(this, u"cmdSearch"_s, u"プラン探索(&P)"_s,
+                                 u"条件に合う改造手順を探して一覧にします。"_s)) {
     setObjectName(u"Frame2"_s);
-    m_cmdList->setObjectName(u"cmdList"_s);
-    m_cmdList->setAutoDefault(true);
-    m_cmdSearch->setObjectName(u"cmdSearch"_s);
-    m_cmdSearch->setAutoDefault(true);
-    m_cmdSearch->setToolTip(u"条件に合う改造手順を探して一覧にします。"_s);
     auto* grid = new QGridLayout(this);
     grid->addWidget(makeLabel(this, u"lblJukurenLabel"_s, u"総熟練"_s), 0, 0);
     grid->addWidget(m_lblJukuren, 0, 1);
@@ -140,6 +132,38 @@ void WeaponPanel::clearFigures() {
     m_lblBalanceTassei->clear();
 }
 
+ControlPanel::ControlPanel(QWidget* parent)
+    : QGroupBox(u"コントロールパネル"_s, parent) {
+    setObjectName(u"Frame1"_s);
+    // Enter presses the button that has the focus; elsewhere it presses cmdKaizo.
+    const auto button = [this](const QString& name, const QString& caption, const QString& tip) {
+        return ui::makeButton(this, name, caption, tip);
+    };
+    cmdKaizo = button(
+        u"cmdKaizo"_s, u"改造(&U)"_s,
+        u"選択した改造を施します。武器性能表示域に改造内容が反映され、U/Gが一段階進行します。"_s);
+    cmdKaizo->setDefault(true);
+    cmdBack = button(u"cmdBack"_s, u"戻す(&B)"_s, u"U/Gを1段階戻します。"_s);
+    cmdReset = button(u"cmdReset"_s, u"リセット(&R)"_s, u"未改造状態まで戻します。"_s);
+    cmdBukiSpec = button(u"cmdBukiSpec"_s, u"武器性能(&W)"_s,
+                         u"鍛冶品・ドロップ品等の初期性能変化を設定します。"_s);
+    cmdMod = button(u"cmdMod"_s, u"ステータス(&T)"_s,
+                    u"キャラクター情報、使用エンチャント＆タイトル補正を変更します。"_s);
+    cmdLoad = button(u"cmdLoad"_s, u"読み出し(&L)"_s, u"保存済みの改造内容を読み出します。"_s);
+    cmdSave = button(u"cmdSave"_s, u"保存(&S)"_s, u"改造内容を保存します。"_s);
+    cmdBukiClip = button(u"cmdBukiClip"_s, u"武器性能コピー(&C)"_s,
+                         u"武器性能をクリップボードにコピーします。"_s);
+    cmdClipKaizo =
+        button(u"cmdClipKaizo"_s, u"改造手順"_s, u"改造手順をクリップボードにコピーします。"_s);
+    cmdEnd =
+        button(u"cmdEnd"_s, u"終了(&X)"_s, u"改造計算画面を終了し、武器選択画面に戻ります。"_s);
+    auto* grid = new QGridLayout(this);
+    QPushButton* const order[] = {cmdKaizo, cmdBack, cmdReset,    cmdBukiSpec,  cmdMod,
+                                  cmdLoad,  cmdSave, cmdBukiClip, cmdClipKaizo, cmdEnd};
+    for (int i = 0; i < 10; ++i)
+        grid->addWidget(order[i], i / 5, i % 5);
+}
+
 StatusPanel::StatusPanel(QWidget* parent)
     : QGroupBox(u"ステータス"_s, parent)
     , m_lblCombatType(makeLabel(this, u"lblCombatType"_s))
@@ -185,7 +209,7 @@ void StatusPanel::addCombatRows(QGridLayout* grid) {
 }
 
 void StatusPanel::showStatus(const StatusFigures& s) {
-    setTitle(plainTitle(s.name));
+    setTitle(ui::plainCaption(s.name));
     setTexts(m_lblStat, {s.stats.str, s.stats.intl, s.stats.dex, s.stats.will, s.stats.luck});
     setTexts(m_lblEnchantStat,
              {s.marks.str, s.marks.intl, s.marks.dex, s.marks.will, s.marks.luck});

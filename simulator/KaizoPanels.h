@@ -1,9 +1,9 @@
 #pragma once
-// The three frames of the simulator window that show figures, each drawing the values it is
-// handed: the plan frame "改造内容" (totals and the five step slots), the weapon frame "武器性能"
-// (the weapon's own figures and the performance change in force) and the status frame
-// "ステータス" (the character, the bonus marks and the combat figures). Every text they show is
-// plain text, whatever a master or user name holds.
+// The frames of the simulator window: the command buttons, and the three that show figures, each
+// drawing the values it is handed: the plan frame "改造内容" (totals and the five step slots), the
+// weapon frame "武器性能" (the weapon's own figures and the performance change in force) and the
+// status frame "ステータス" (the character, the bonus marks and the combat figures). Every text
+// they show is plain text, whatever a master or user name holds.
 
 #include "simulator/Figures.h"
 
@@ -48,6 +48,24 @@ private:
     QLabel* m_lblBukiSpecChange;
 };
 
+// The frame "コントロールパネル": the ten command buttons, in two rows.
+class ControlPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ControlPanel(QWidget* parent);
+
+    QPushButton* cmdKaizo;
+    QPushButton* cmdBack;
+    QPushButton* cmdReset;
+    QPushButton* cmdBukiSpec;
+    QPushButton* cmdMod;
+    QPushButton* cmdLoad;
+    QPushButton* cmdSave;
+    QPushButton* cmdBukiClip;
+    QPushButton* cmdClipKaizo;
+    QPushButton* cmdEnd;
+};
+
 class StatusPanel : public QGroupBox {
     Q_OBJECT
 public:
@@ -70,6 +88,3 @@ private:
     QLabel* m_lblStaSaihin;
     QLabel* m_lblSelEnchant;
 };
-
-// A group box title is drawn with an access key: a "&" in a name must show as itself.
-QString plainTitle(const QString& text);

@@ -9,6 +9,7 @@
 #include "simulator/frmPlanSearch.h"
 #include "simulator/frmSaveDialog.h"
 #include "storage/NumberText.h"
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 #include "ui/ReportList.h"
@@ -62,7 +63,8 @@ frmKaizo::frmKaizo(QWidget* owner, const storage::Stores& stores, CatalogueAcces
     , Frame2(new PlanPanel(this))
     , lvwKaizo(new ReportList(this))
     , fraBukiSpac(new WeaponPanel(this))
-    , fraSta(new StatusPanel(this)) {
+    , fraSta(new StatusPanel(this))
+    , Frame1(new ControlPanel(this)) {
     setObjectName(u"frmKaizo"_s);
     lvwKaizo->setObjectName(u"lvwKaizo"_s);
     lvwKaizo->setMinimumWidth(twipsToPixels(10000) + 24);
@@ -71,7 +73,7 @@ frmKaizo::frmKaizo(QWidget* owner, const storage::Stores& stores, CatalogueAcces
     auto* top = new QVBoxLayout(this);
     top->addWidget(Frame2);
     top->addWidget(lvwKaizo, 1);
-    buildControlPanel();
+    top->addWidget(Frame1);
     auto* figures = new QHBoxLayout;
     figures->addWidget(fraBukiSpac);
     figures->addWidget(fraSta, 1);
@@ -87,56 +89,18 @@ frmKaizo::~frmKaizo() {
     qApp->removeEventFilter(this);
 }
 
-void frmKaizo::buildControlPanel() {
-    auto button = [this](const QString& name, const QString& caption, const QString& tip) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        // Enter presses the button that has the focus; elsewhere it presses cmdKaizo.
-        b->setAutoDefault(true);
-        b->setToolTip(tip);
-        return b;
-    };
-    cmdKaizo = button(
-        u"cmdKaizo"_s, u"改造(&U)"_s,
-        u"選択した改造を施します。武器性能表示域に改造内容が反映され、U/Gが一段階進行します。"_s);
-    cmdKaizo->setDefault(true);
-    cmdBack = button(u"cmdBack"_s, u"戻す(&B)"_s, u"U/Gを1段階戻します。"_s);
-    cmdReset = button(u"cmdReset"_s, u"リセット(&R)"_s, u"未改造状態まで戻します。"_s);
-    cmdBukiSpec = button(u"cmdBukiSpec"_s, u"武器性能(&W)"_s,
-                         u"鍛冶品・ドロップ品等の初期性能変化を設定します。"_s);
-    cmdMod = button(u"cmdMod"_s, u"ステータス(&T)"_s,
-                    u"キャラクター情報、使用エンチャント＆タイトル補正を変更します。"_s);
-    cmdLoad = button(u"cmdLoad"_s, u"読み出し(&L)"_s, u"保存済みの改造内容を読み出します。"_s);
-    cmdSave = button(u"cmdSave"_s, u"保存(&S)"_s, u"改造内容を保存します。"_s);
-    cmdBukiClip = button(u"cmdBukiClip"_s, u"武器性能コピー(&C)"_s,
-                         u"武器性能をクリップボードにコピーします。"_s);
-    cmdClipKaizo =
-        button(u"cmdClipKaizo"_s, u"改造手順"_s, u"改造手順をクリップボードにコピーします。"_s);
-    cmdEnd =
-        button(u"cmdEnd"_s, u"終了(&X)"_s, u"改造計算画面を終了し、武器選択画面に戻ります。"_s);
-
-    auto* Frame1 = new QGroupBox(u"コントロールパネル"_s, this);
-    Frame1->setObjectName(u"Frame1"_s);
-    auto* panel = new QGridLayout(Frame1);
-    QPushButton* const order[] = {cmdKaizo, cmdBack, cmdReset,    cmdBukiSpec,  cmdMod,
-                                  cmdLoad,  cmdSave, cmdBukiClip, cmdClipKaizo, cmdEnd};
-    for (int i = 0; i < 10; ++i)
-        panel->addWidget(order[i], i / 5, i % 5);
-    static_cast<QVBoxLayout*>(layout())->addWidget(Frame1);
-}
-
 void frmKaizo::connectCommands() {
-    connect(cmdKaizo, &QPushButton::clicked, this, &frmKaizo::cmdKaizoClick);
-    connect(cmdBack, &QPushButton::clicked, this, &frmKaizo::cmdBackClick);
-    connect(cmdReset, &QPushButton::clicked, this, &frmKaizo::cmdResetClick);
-    connect(cmdBukiSpec, &QPushButton::clicked, this, &frmKaizo::cmdBukiSpecClick);
-    connect(cmdMod, &QPushButton::clicked, this, &frmKaizo::cmdModClick);
-    connect(cmdEnd, &QPushButton::clicked, this, &QDialog::close);
-    connect(cmdSave, &QPushButton::clicked, this, &frmKaizo::cmdSaveClick);
-    connect(cmdLoad, &QPushButton::clicked, this, &frmKaizo::cmdLoadClick);
-    connect(cmdClipKaizo, &QPushButton::clicked, this,
+    connect(Frame1->cmdKaizo, &QPushButton::clicked, this, &frmKaizo::cmdKaizoClick);
+    connect(Frame1->cmdBack, &QPushButton::clicked, this, &frmKaizo::cmdBackClick);
+    connect(Frame1->cmdReset, &QPushButton::clicked, this, &frmKaizo::cmdResetClick);
+    connect(Frame1->cmdBukiSpec, &QPushButton::clicked, this, &frmKaizo::cmdBukiSpecClick);
+    connect(Frame1->cmdMod, &QPushButton::clicked, this, &frmKaizo::cmdModClick);
+    connect(Frame1->cmdEnd, &QPushButton::clicked, this, &QDialog::close);
+    connect(Frame1->cmdSave, &QPushButton::clicked, this, &frmKaizo::cmdSaveClick);
+    connect(Frame1->cmdLoad, &QPushButton::clicked, this, &frmKaizo::cmdLoadClick);
+    connect(Frame1->cmdClipKaizo, &QPushButton::clicked, this,
             [this] { clipboard::cmdClipKaizo(this, shownFigures()); });
-    connect(cmdBukiClip, &QPushButton::clicked, this,
+    connect(Frame1->cmdBukiClip, &QPushButton::clicked, this,
             [this] { clipboard::cmdBukiClip(this, shownFigures(), mintShift); });
     connect(Frame2->listButton(), &QPushButton::clicked, this,
             [this] { clipboard::cmdList(this, m_stores.database, m_sim.weapon().seq); });
@@ -183,7 +147,7 @@ bool frmKaizo::prepare() {
     const bool started = weapon && m_sim.start({weapon->seq, weapon->name}, profile,
                                                m_catalogue.bonusChoice()) == Simulation::Status::Ok;
     fraSta->setVisible(profile.has_value());
-    cmdMod->setEnabled(profile.has_value());
+    Frame1->cmdMod->setEnabled(profile.has_value());
     if (started && m_sim.status()) {
         m_catalogue.showWorkingCopy(m_sim.workingProfile());
         fraSta->showStatus(*m_sim.status());
@@ -201,9 +165,10 @@ bool frmKaizo::prepare() {
 
 // The slots, the frame caption and the buttons that depend on the step count.
 void frmKaizo::showSteps(qint16 kaisu) {
-    fraBukiSpac->setTitle(plainTitle(m_sim.frameCaption(kaisu)));
-    cmdBukiSpec->setEnabled(true);
-    for (QPushButton* b : {cmdBack, cmdReset, cmdClipKaizo, cmdBukiClip, cmdSave})
+    fraBukiSpac->setTitle(ui::plainCaption(m_sim.frameCaption(kaisu)));
+    Frame1->cmdBukiSpec->setEnabled(true);
+    for (QPushButton* b : {Frame1->cmdBack, Frame1->cmdReset, Frame1->cmdClipKaizo,
+                           Frame1->cmdBukiClip, Frame1->cmdSave})
         b->setEnabled(kaisu > 0);
 }
 
@@ -220,8 +185,8 @@ bool frmKaizo::redraw(qint16 kaisu) {
         fraBukiSpac->clearFigures();
         fraSta->clearCombat();
         m_kaizoModel->assign({});
-        cmdKaizo->setEnabled(false);
-        cmdReset->setEnabled(true);
+        Frame1->cmdKaizo->setEnabled(false);
+        Frame1->cmdReset->setEnabled(true);
         lvwKaizo->setGreyed(true);
         return false;
     }
@@ -230,7 +195,7 @@ bool frmKaizo::redraw(qint16 kaisu) {
     fraSta->showCombat(m_shown->combat);
     const bool anyOffered = !offered->empty();
     m_kaizoModel->assign(std::move(*offered));
-    cmdKaizo->setEnabled(anyOffered);
+    Frame1->cmdKaizo->setEnabled(anyOffered);
     lvwKaizo->setGreyed(!anyOffered);
     if (anyOffered)
         lvwKaizo->setEnabled(true);
@@ -377,12 +342,10 @@ bool frmKaizo::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmKaizo::handleListKey(int key) {
-    const std::pair<int, QPushButton*> table[] = {{Qt::Key_W, cmdBukiSpec},
-                                                  {Qt::Key_S, cmdMod},
-                                                  {Qt::Key_P, Frame2->searchButton()},
-                                                  {Qt::Key_Backspace, cmdReset},
-                                                  {Qt::Key_Right, cmdKaizo},
-                                                  {Qt::Key_Left, cmdBack}};
+    const std::pair<int, QPushButton*> table[] = {
+        {Qt::Key_W, Frame1->cmdBukiSpec},    {Qt::Key_S, Frame1->cmdMod},
+        {Qt::Key_P, Frame2->searchButton()}, {Qt::Key_Backspace, Frame1->cmdReset},
+        {Qt::Key_Right, Frame1->cmdKaizo},   {Qt::Key_Left, Frame1->cmdBack}};
     for (const auto& [code, command] : table) {
         if (code == key) {
             command->click(); // does nothing while the button is disabled
@@ -404,10 +367,10 @@ void frmKaizo::keyPressEvent(QKeyEvent* event) {
 void frmKaizo::listReleased() {
     switch (m_gesture.release()) {
     case ListGesture::Action::Undo:
-        cmdBack->click(); // only while the button is enabled
+        Frame1->cmdBack->click(); // only while the button is enabled
         break;
     case ListGesture::Action::Reset:
-        cmdReset->click();
+        Frame1->cmdReset->click();
         break;
     case ListGesture::Action::None:
         break;

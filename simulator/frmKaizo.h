@@ -18,6 +18,7 @@
 #include <functional>
 
 class CatalogueAccess;
+class ControlPanel;
 class PlanPanel;
 class QPushButton;
 class ReportList;
@@ -56,7 +57,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildControlPanel();
     void connectCommands();
     void connectList();
     bool redraw(qint16 kaisu);
@@ -92,14 +92,5 @@ private:
     ReportList* lvwKaizo;
     WeaponPanel* fraBukiSpac;
     StatusPanel* fraSta;
-    QPushButton* cmdKaizo = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdReset = nullptr;
-    QPushButton* cmdBukiSpec = nullptr;
-    QPushButton* cmdMod = nullptr;
-    QPushButton* cmdLoad = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdBukiClip = nullptr;
-    QPushButton* cmdClipKaizo = nullptr;
-    QPushButton* cmdEnd = nullptr;
+    ControlPanel* Frame1;
 };

@@ -4,6 +4,7 @@
 #include "editors/mdlCalculation.h"
 #include "simulator/FigureTexts.h"
 #include "storage/NumberText.h"
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 #include "ui/ReportList.h"
@@ -56,12 +57,6 @@ QLineEdit* conditionField(QWidget* parent, EntryFields& entry, const QString& na
     field->setFixedWidth(twipsToPixels(1400));
     entry.add(field);
     return field;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 } // namespace
@@ -126,7 +121,7 @@ void frmPlanSearch::buildConditions() {
     chkFixed = new QCheckBox(u"現在の手順を固定する"_s, this);
     chkFixed->setObjectName(u"chkFixed"_s);
     chkFixed->setEnabled(!m_source.applied.empty());
-    cmdFind = makeButton(this, u"cmdFind"_s, u"探索(&F)"_s);
+    cmdFind = ui::makeButton(this, u"cmdFind"_s, u"探索(&F)"_s);
     cmdFind->setDefault(true);
 
     auto* grid = new QGridLayout;
@@ -150,9 +145,9 @@ void frmPlanSearch::buildResults() {
     lblExamined->setObjectName(u"lblExamined"_s);
     prgSearch = new QProgressBar(this);
     prgSearch->setObjectName(u"prgSearch"_s);
-    cmdAbort = makeButton(this, u"cmdAbort"_s, u"中止"_s);
-    cmdApply = makeButton(this, u"cmdApply"_s, u"適用(&A)"_s);
-    cmdClose = makeButton(this, u"cmdClose"_s, u"閉じる"_s);
+    cmdAbort = ui::makeButton(this, u"cmdAbort"_s, u"中止"_s);
+    cmdApply = ui::makeButton(this, u"cmdApply"_s, u"適用(&A)"_s);
+    cmdClose = ui::makeButton(this, u"cmdClose"_s, u"閉じる"_s);
 
     auto* status = new QHBoxLayout;
     status->addWidget(lblExamined, 1);

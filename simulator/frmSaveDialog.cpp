@@ -2,6 +2,7 @@
 
 #include "editors/EntryFields.h"
 #include "editors/mdlCalculation.h"
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 #include "ui/ReportList.h"
@@ -27,12 +28,6 @@ constexpr int kSaveListTwips = 4335;
 QString planCell(const planStore::Plan& plan, int column) {
     const QString cells[] = {plan.name, plan.spec, plan.date};
     return column < 3 ? cells[column] : QString();
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 } // namespace
@@ -84,10 +79,10 @@ frmSaveDialog::frmSaveDialog(QWidget* owner, storage::SettingsFile& settings, bo
     lvwSaveData->setFixedSize(twipsToPixels(1600 + 3500 + 1200) + 24,
                               twipsToPixels(saveMode ? kSaveListTwips : kListTwips));
     lvwSaveData->setListModel(m_model);
-    cmdDel = makeButton(this, u"cmdDel"_s, u"削除(&D)"_s);
-    cmdOK = makeButton(this, u"cmdOK"_s, saveMode ? u"保存(&S)"_s : u"読み出し(&L)"_s);
+    cmdDel = ui::makeButton(this, u"cmdDel"_s, u"削除(&D)"_s);
+    cmdOK = ui::makeButton(this, u"cmdOK"_s, saveMode ? u"保存(&S)"_s : u"読み出し(&L)"_s);
     cmdOK->setDefault(true);
-    cmdCancel = makeButton(this, u"cmdCancel"_s, u"キャンセル"_s);
+    cmdCancel = ui::makeButton(this, u"cmdCancel"_s, u"キャンセル"_s);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdDel);

@@ -5,12 +5,9 @@
 
 namespace modCommon {
 
-qint16 intMin(qint16 a, qint16 b);
 // Empties text (the caller's variable) and returns empty text when value is 0; otherwise
 // returns text unchanged.
 QString strIfNonZero(QString& text, qint16 value);
-qint16 intNotMinus(qint16 value);
-double dblNotMinus(double value);
 // "+7", "+0", "-3".
 QString strSigned(int value);
 // The opening colour tag of the list export: red-brown for negatives, blue-grey otherwise.
