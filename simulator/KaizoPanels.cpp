@@ -74,9 +74,12 @@ PlanPanel::PlanPanel(QWidget* parent)
     grid->setColumnStretch(4, 1);
 }
 
-void PlanPanel::show(const Figures& figures, const std::array<StepSlot, 5>& steps) {
+void PlanPanel::showTotals(const Figures& figures) {
     m_lblJukuren->setText(figureTexts::jukuren(figures));
     m_lblCost->setText(figureTexts::cost(figures));
+}
+
+void PlanPanel::showSlots(const std::array<StepSlot, 5>& steps) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
         m_lblKaizo[i]->setText(steps[i].name);
         m_lblKaizoNaiyo[i]->setText(steps[i].naiyo);

@@ -21,7 +21,8 @@ public:
 
     QPushButton* listButton() const { return m_cmdList; }
     QPushButton* searchButton() const { return m_cmdSearch; }
-    void show(const Figures& figures, const std::array<StepSlot, 5>& steps);
+    void showSlots(const std::array<StepSlot, 5>& steps);
+    void showTotals(const Figures& figures);
     void clearTotals();
 
 private:

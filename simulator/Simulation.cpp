@@ -57,6 +57,10 @@ QString Simulation::frameCaption(qint16 kaisu) const {
            u')';
 }
 
+qint16 Simulation::appliedSteps() const {
+    return static_cast<qint16>(planString::items(m_plan).size());
+}
+
 std::optional<qint16> Simulation::stepCount() const {
     return m_table.kaizoCount();
 }
@@ -92,11 +96,11 @@ Simulation::Result Simulation::applyStep(qint32 seq, const QString& name,
                                          const QString& description) {
     const std::optional<qint16> k = stepCount();
     if (!k)
-        return {Status::DatabaseFailed, 0};
+        return {Status::DatabaseFailed, appliedSteps()};
     if (*k >= MaxSteps)
         return {Status::SlotsFull, *k};
     if (!m_table.insertStep(*k, seq))
-        return {Status::DatabaseFailed, *k};
+        return {Status::DatabaseFailed, appliedSteps()};
     m_slots[static_cast<std::size_t>(*k)] = {name, u"( "_s + description + u')', seq};
     m_plan = planString::appended(m_plan, seq);
     return {Status::Ok, static_cast<qint16>(*k + 1)};
@@ -105,11 +109,11 @@ Simulation::Result Simulation::applyStep(qint32 seq, const QString& name,
 Simulation::Result Simulation::undo() {
     const std::optional<qint16> k = stepCount();
     if (!k)
-        return {Status::DatabaseFailed, 0};
+        return {Status::DatabaseFailed, appliedSteps()};
     if (*k == 0)
         return {Status::AtStepZero, 0};
     if (!m_table.deleteStep(*k))
-        return {Status::DatabaseFailed, *k};
+        return {Status::DatabaseFailed, appliedSteps()};
     const qint16 left = static_cast<qint16>(*k - 1);
     if (left < MaxSteps)
         m_slots[static_cast<std::size_t>(left)] = {};
@@ -125,7 +129,7 @@ Simulation::Result Simulation::reset() {
     // Both statements or neither: a table without its base row could not be drawn.
     storage::Transaction transaction(m_db);
     if (!rebuildBase() || !transaction.commit())
-        return {Status::DatabaseFailed, stepCount().value_or(0)};
+        return {Status::DatabaseFailed, appliedSteps()};
     m_slots.fill({});
     m_plan.clear();
     return {Status::Ok, 0};
@@ -139,7 +143,7 @@ Simulation::Result Simulation::replayOn(qint32 changeSeq, const QString& plan) {
     const auto failed = [&] {
         m_slots = slotsBefore;
         m_plan = planBefore;
-        return Result{Status::DatabaseFailed, stepCount().value_or(0)};
+        return Result{Status::DatabaseFailed, appliedSteps()};
     };
     ChangeInForce change;
     if (!writeChange(changeSeq, change) || !rebuildBase())

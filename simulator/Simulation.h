@@ -33,7 +33,7 @@ public:
     enum class Status { Ok, DatabaseFailed, SlotsFull, AtStepZero };
     struct Result {
         Status status = Status::Ok;
-        qint16 kaisu = 0; // the step count afterwards
+        qint16 kaisu = 0; // the step count afterwards (after a failure, the one it still holds)
         bool ok() const { return status == Status::Ok; }
     };
 
@@ -63,6 +63,9 @@ public:
     // The status frame; nothing while no character is in use.
     const std::optional<StatusFigures>& status() const { return m_status; }
 
+    // The steps applied as the simulation holds them (the plan's items) and as the work table
+    // counts them; the two agree except while a command is under way.
+    qint16 appliedSteps() const;
     std::optional<qint16> stepCount() const;
     std::optional<Figures> figures(qint16 kaisu) const;
     std::optional<std::vector<Modification>> offered(qint16 kaisu) const;

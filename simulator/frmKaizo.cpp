@@ -166,6 +166,7 @@ bool frmKaizo::prepare() {
 // The slots, the frame caption and the buttons that depend on the step count.
 void frmKaizo::showSteps(qint16 kaisu) {
     fraBukiSpac->setTitle(ui::plainCaption(m_sim.frameCaption(kaisu)));
+    Frame2->showSlots(m_sim.stepSlots());
     Frame1->cmdBukiSpec->setEnabled(true);
     for (QPushButton* b : {Frame1->cmdBack, Frame1->cmdReset, Frame1->cmdClipKaizo,
                            Frame1->cmdBukiClip, Frame1->cmdSave})
@@ -190,7 +191,7 @@ bool frmKaizo::redraw(qint16 kaisu) {
         lvwKaizo->setGreyed(true);
         return false;
     }
-    Frame2->show(*m_shown, m_sim.stepSlots());
+    Frame2->showTotals(*m_shown);
     fraBukiSpac->show(m_shown->weapon);
     fraSta->showCombat(m_shown->combat);
     const bool anyOffered = !offered->empty();
@@ -202,11 +203,14 @@ bool frmKaizo::redraw(qint16 kaisu) {
     return true;
 }
 
-// Draws the outcome of a command that changed the steps; false when it failed.
+// Draws the outcome of a command that changed the steps; false when it failed. A failed command
+// changed nothing, so the window already shows the simulation as it stands.
 bool frmKaizo::after(const Simulation::Result& result) {
+    if (!result.ok())
+        return false;
     showSteps(result.kaisu);
     fraBukiSpac->showChange(m_sim.change());
-    return redraw(result.kaisu) && result.ok();
+    return redraw(result.kaisu);
 }
 
 void frmKaizo::reportDatabaseFailure() {
