@@ -39,17 +39,7 @@ const QByteArray kOldFile = storage::cp932Encode(
     "[PROFILE1]\r\nName=ゾロ\r\nStr=120\r\n[ENCHANT1]\r\nName=強化～\r\nAttack=手書き\r\n"
     "[WEAPON1]\r\nCount=1\r\nName1=A式\r\nSpec1=s1\r\nDate1=d1\r\nData1=23 101.\r\n"_s);
 
-enum class Fault {
-    ReadOnlyFile,
-    NotWritable,
-    CreateTemp,
-    ShortWrite,
-    DiskFull,
-    Mode,
-    Flush,
-    Close,
-    Rename
-};
+enum class Fault { ReadOnly, Unwritable, Create, ShortWrite, DiskFull, Mode, Flush, Close, Rename };
 enum class Save { Shutdown, Plan };
 
 // The real file system with one step of the replacement failing once, as the system call would;
@@ -60,10 +50,10 @@ public:
         : m_fault(fault) {}
 
     bool canWrite(const QByteArray& path) override {
-        return !refuse(Fault::NotWritable, EACCES) && FileSystem::canWrite(path);
+        return !refuse(Fault::Unwritable, EACCES) && FileSystem::canWrite(path);
     }
     int createNew(const QByteArray& path, mode_t mode) override {
-        return refuse(Fault::CreateTemp, EACCES) ? -1 : FileSystem::createNew(path, mode);
+        return refuse(Fault::Create, EACCES) ? -1 : FileSystem::createNew(path, mode);
     }
     qint64 write(int fd, const char* data, qint64 size) override {
         // A short write: part of the bytes reach the disk, then it is full.
@@ -184,9 +174,9 @@ private slots:
     void everyStepFailing_data() {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<Save>("what");
-        QTest::newRow("shutdown, file made read-only") << Fault::ReadOnlyFile << Save::Shutdown;
-        QTest::newRow("shutdown, file not writable") << Fault::NotWritable << Save::Shutdown;
-        QTest::newRow("plan, temporary file refused") << Fault::CreateTemp << Save::Plan;
+        QTest::newRow("shutdown, file made read-only") << Fault::ReadOnly << Save::Shutdown;
+        QTest::newRow("shutdown, file not writable") << Fault::Unwritable << Save::Shutdown;
+        QTest::newRow("plan, temporary file refused") << Fault::Create << Save::Plan;
         QTest::newRow("shutdown, short write") << Fault::ShortWrite << Save::Shutdown;
         QTest::newRow("plan, disk full") << Fault::DiskFull << Save::Plan;
         QTest::newRow("shutdown, permissions refused") << Fault::Mode << Save::Shutdown;
@@ -198,7 +188,7 @@ private slots:
         QFETCH(Fault, fault);
         QFETCH(Save, what);
         // A file the user made read-only in a writable folder stays as it is, even for root.
-        if (fault == Fault::ReadOnlyFile)
+        if (fault == Fault::ReadOnly)
             QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         StepFailingFileSystem fileSystem(fault);
         QCOMPARE(outcome(what, m_dir->path(), fileSystem), expected(what));
