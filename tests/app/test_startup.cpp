@@ -121,7 +121,8 @@ private slots:
         if (!sampleAs.isEmpty())
             testsupport::copySampleDatabase(m_dir->path(), sampleAs);
         if (database == u"other.mdb")
-            testsupport::writeBytes(m_dir->filePath(database), "Standard Jet DB\0 not really"_ba);
+            testsupport::writeBytes(m_dir->filePath(database),
+                                    "\0\1\0\0Standard Jet DB\0 cut short"_ba);
         QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
         testsupport::RecordingMessageBoxes boxes;
         storage::SettingsFile settings(iniPath());
