@@ -4,11 +4,11 @@
 //   zelnoa-bench-catalogue [Google Benchmark options]
 // A synthetic master with 20,000 shown weapons is generated into a temporary folder first.
 
-#include "app/ReportList.h"
 #include "bench/synthetic/SyntheticMaster.h"
 #include "catalogue/frmBuki.h"
 #include "storage/Database.h"
 #include "storage/SettingsFile.h"
+#include "ui/ReportList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -74,17 +74,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     storage::SettingsFile settings(dir.filePath(QStringLiteral("zelnoa.ini")));
-    storage::setCurrentSettingsFile(&settings);
-    if (!storage::cnDatabase().open(QString::fromStdString(master))) {
+    storage::Connection database;
+    if (!database.open(QString::fromStdString(master))) {
         std::fprintf(stderr, "cannot open the synthetic master\n");
         return 1;
     }
-    frmBuki window;
+    frmBuki window({database, settings});
     window.intFormStart();
     g_window = &window;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    storage::cnDatabase().close();
-    storage::setCurrentSettingsFile(nullptr);
     return 0;
 }

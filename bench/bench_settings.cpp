@@ -3,16 +3,14 @@
 //
 // Load is the start-up read: a fresh settings file object, both side lists filled, then the plans
 // of one weapon as the load dialog lists them. SaveLists is the shutdown write of both changed
-// lists (two file replacements, each flushed to the disk); SavePlan is one plan saved from the
+// lists (one file replacement, flushed to the disk); SavePlan is one plan saved from the
 // save dialog. Each has a budget of 100 ms.
 //
 //   zelnoa-bench-settings [Google Benchmark options]
 
-#include "app/RowListModel.h"
-#include "catalogue/SideLists.h"
+#include "catalogue/SideListStore.h"
 #include "simulator/PlanStore.h"
 #include "storage/SettingsFile.h"
-#include "storage/modCommon.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -32,40 +30,32 @@ constexpr int kPlansPerWeapon = 3;
 
 QString g_path;
 
-void fillLists(RowListModel& profiles, RowListModel& enchants) {
-    profiles.setColumns(sideLists::profileColumns());
-    enchants.setColumns(sideLists::enchantColumns());
-    enchants.append(sideLists::fixedEnchantRow());
-    for (int n = 1; n <= kProfiles; ++n) {
-        ListRow row;
-        row.text = u"冒険者%1号"_s.arg(n);
-        const QStringList cells = {
-            row.text, QString::number(100 + n % 50), u"35"_s, u"120"_s, u"40"_s, u"12"_s, u"Ｆ"_s,
-            u"練習"_s};
-        for (int i = 0; i < cells.size(); ++i)
-            row.setCell(i, cells[i]);
-        profiles.append(row);
-    }
-    for (int n = 1; n <= kBonusSets; ++n) {
-        ListRow row;
-        const QStringList cells = {u"強化セット%1"_s.arg(n),
-                                   u"2～4"_s,
-                                   u"0～0"_s,
-                                   u"3"_s,
-                                   u"5"_s,
-                                   u"2"_s,
-                                   u"4"_s,
-                                   u"0"_s,
-                                   u"0"_s,
-                                   u"10"_s,
-                                   u"0"_s,
-                                   u"5"_s,
-                                   u"0"_s,
-                                   u"0"_s};
-        for (int i = 0; i < cells.size(); ++i)
-            row.setCell(i, cells[i]);
-        enchants.append(row);
-    }
+std::vector<Profile> profiles() {
+    std::vector<Profile> list;
+    for (int n = 1; n <= kProfiles; ++n)
+        list.push_back({u"冒険者%1号"_s.arg(n), QString::number(100 + n % 50), u"35"_s, u"120"_s,
+                        u"40"_s, u"12"_s, u"Ｆ"_s, u"練習"_s});
+    return list;
+}
+
+std::vector<BonusSet> bonusSets() {
+    std::vector<BonusSet> list;
+    for (int n = 1; n <= kBonusSets; ++n)
+        list.push_back({u"強化セット%1"_s.arg(n),
+                        u"2"_s,
+                        u"4"_s,
+                        u"0"_s,
+                        u"0"_s,
+                        u"3"_s,
+                        u"5"_s,
+                        u"0"_s,
+                        u"0"_s,
+                        u"10"_s,
+                        u"0"_s,
+                        u"5"_s,
+                        {},
+                        {}});
+    return list;
 }
 
 planStore::Plan plan(int weapon, int n) {
@@ -76,71 +66,56 @@ planStore::Plan plan(int weapon, int n) {
 // One outer batch: the whole file is written once.
 bool writeLargeFile() {
     storage::SettingsFile file(g_path);
-    storage::setCurrentSettingsFile(&file);
-    RowListModel profiles;
-    RowListModel enchants;
-    fillLists(profiles, enchants);
-    modCommon::IniBatch batch;
-    bool ok = sideLists::saveLists(profiles, true, enchants, true).saved;
+    storage::SettingsBatch batch(file);
+    const std::vector<Profile> p = profiles();
+    const std::vector<BonusSet> b = bonusSets();
+    bool ok = sideListStore::save(file, &p, &b).saved;
     for (int w = 1; w <= kWeapons; ++w) {
         std::vector<planStore::Plan> rows;
         for (int n = 1; n <= kPlansPerWeapon; ++n)
             rows.push_back(plan(w, n));
-        ok = planStore::write(qint16(w), rows).saved && ok;
+        ok = planStore::write(file, w, rows).saved && ok;
     }
-    ok = batch.commit().saved && ok;
-    storage::setCurrentSettingsFile(nullptr);
-    return ok;
+    return batch.commit().saved && ok;
 }
 
 void Load(benchmark::State& state) {
     for (auto _ : state) {
         storage::SettingsFile file(g_path);
-        storage::setCurrentSettingsFile(&file);
-        RowListModel profiles;
-        RowListModel enchants;
-        profiles.setColumns(sideLists::profileColumns());
-        enchants.setColumns(sideLists::enchantColumns());
-        sideLists::setProfileList(profiles, enchants);
-        const std::vector<planStore::Plan> plans = planStore::read(kWeapons);
-        if (profiles.count() != kProfiles || enchants.count() != kBonusSets + 1 ||
-            plans.size() != kPlansPerWeapon)
+        const std::vector<Profile> p = sideListStore::loadProfiles(file);
+        const std::vector<BonusSet> b = sideListStore::loadBonusSets(file);
+        const std::vector<planStore::Plan> plans = planStore::read(file, kWeapons);
+        if (p.size() != kProfiles || b.size() != kBonusSets || plans.size() != kPlansPerWeapon)
             state.SkipWithError("the large settings file did not read back");
-        storage::setCurrentSettingsFile(nullptr);
     }
 }
 BENCHMARK(Load)->Unit(benchmark::kMillisecond);
 
 void SaveLists(benchmark::State& state) {
     storage::SettingsFile file(g_path);
-    storage::setCurrentSettingsFile(&file);
-    RowListModel profiles;
-    RowListModel enchants;
-    fillLists(profiles, enchants);
+    std::vector<Profile> p = profiles();
+    std::vector<BonusSet> b = bonusSets();
     int round = 0;
     for (auto _ : state) {
-        profiles.setCell(0, 1, QString::number(++round % 200));
-        enchants.setCell(1, 3, QString::number(round % 20));
-        if (!sideLists::saveLists(profiles, true, enchants, true).saved)
+        p[0].str = QString::number(++round % 200);
+        b[0].minWounds = QString::number(round % 20);
+        if (!sideListStore::save(file, &p, &b).saved)
             state.SkipWithError("saving the lists failed");
     }
-    storage::setCurrentSettingsFile(nullptr);
 }
 BENCHMARK(SaveLists)->Unit(benchmark::kMillisecond);
 
 void SavePlan(benchmark::State& state) {
     storage::SettingsFile file(g_path);
-    storage::setCurrentSettingsFile(&file);
     std::vector<planStore::Plan> rows;
     for (int n = 1; n <= kPlansPerWeapon; ++n)
         rows.push_back(plan(1, n));
     const planStore::Plan added = plan(1, kPlansPerWeapon + 1);
     for (auto _ : state) {
         // The list of the save dialog: the stored plans, the new one appended as Count + 1.
-        if (!planStore::write(1, rows, &added).saved)
+        if (!planStore::write(file, 1, rows, &added).saved)
             state.SkipWithError("saving the plan failed");
     }
-    storage::setCurrentSettingsFile(nullptr);
 }
 BENCHMARK(SavePlan)->Unit(benchmark::kMillisecond);
 

@@ -32,6 +32,9 @@ constexpr int kModsPerWeapon = synthetic::Size{}.modsPerWeapon;
 // The plan on the table: five applied steps, so the measured step is the sixth.
 constexpr int kAppliedSteps = 5;
 
+// The connection main() opens on the master.
+storage::Connection* g_db = nullptr;
+
 std::string translated(const QString& jetText) {
     return storage::translateJetSql(jetText.toStdString());
 }
@@ -84,8 +87,8 @@ std::string translated(const QString& jetText) {
 
 // Scaffolding outside the measurement: plain sqlite3 on the same connection.
 bool exec(const QString& jetText) {
-    return sqlite3_exec(storage::cnDatabase().handle(), translated(jetText).c_str(), nullptr,
-                        nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_exec(g_db->handle(), translated(jetText).c_str(), nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
 }
 
 qint16 stepKaizo(int step) {
@@ -124,8 +127,8 @@ void runCase(benchmark::State& state, const Case& c, Path path) {
     }
     const QString jetText = c.text();
     const std::string sql = translated(jetText);
-    sqlite3* const db = storage::cnDatabase().handle();
-    storage::Recordset& rs = storage::rsShared();
+    sqlite3* const db = g_db->handle();
+    storage::Recordset rs(*g_db);
     const auto once = [&] {
         return path == Path::Layer ? runLayer(rs, jetText) : runRaw(db, sql);
     };
@@ -216,14 +219,14 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (!storage::cnDatabase().open(QString::fromStdString(master))) {
-        std::fprintf(stderr, "zelnoa-bench: %s\n",
-                     storage::cnDatabase().lastError().toLocal8Bit().constData());
+    storage::Connection database;
+    if (!database.open(QString::fromStdString(master))) {
+        std::fprintf(stderr, "zelnoa-bench: %s\n", database.lastError().toLocal8Bit().constData());
         return 1;
     }
+    g_db = &database;
     registerCases();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    storage::cnDatabase().close();
     return 0;
 }

@@ -24,7 +24,7 @@ void checkRecord(const QString& data) {
         return;
     FUZZ_CHECK(data.endsWith(parsed.plan));
     const planStore::ParsedRecord again =
-        planStore::parseRecord(planStore::record(QString::number(parsed.changeSeq), parsed.plan));
+        planStore::parseRecord(planStore::record(parsed.changeSeq, parsed.plan));
     FUZZ_CHECK(again.status == planStore::ParsedRecord::Ok);
     FUZZ_CHECK(again.changeSeq == parsed.changeSeq && again.plan == parsed.plan);
 }
@@ -70,21 +70,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         file.write(document.data(), qint64(document.size()));
     }
     storage::SettingsFile settings(path);
-    storage::setCurrentSettingsFile(&settings);
 
-    const std::vector<planStore::Plan> plans = planStore::read(bukiSeq);
+    const std::vector<planStore::Plan> plans = planStore::read(settings, bukiSeq);
     bool allEncodable = true;
     for (const planStore::Plan& plan : plans) {
         checkRecord(plan.data);
         allEncodable = allEncodable && encodable(plan);
     }
     const QByteArray before = fileBytes(path);
-    if (!planStore::write(bukiSeq, plans).saved) {
+    if (!planStore::write(settings, bukiSeq, plans).saved) {
         FUZZ_CHECK(fileBytes(path) == before);
     } else {
         FUZZ_CHECK(!before.startsWith("\xEF\xBB\xBF") || fileBytes(backup) == before);
-        FUZZ_CHECK(!allEncodable || samePlans(planStore::read(bukiSeq), plans));
+        FUZZ_CHECK(!allEncodable || samePlans(planStore::read(settings, bukiSeq), plans));
     }
-    storage::setCurrentSettingsFile(nullptr);
     return 0;
 }

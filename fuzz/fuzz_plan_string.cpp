@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const int maxSteps = input.ConsumeIntegralInRange(0, 40);
-    const auto seq = input.ConsumeIntegral<qint16>();
+    const auto seq = input.ConsumeIntegral<qint32>();
     const std::string rest = input.ConsumeRemainingBytesAsString();
     const QString plan = QString::fromUtf8(rest.data(), qsizetype(rest.size()));
 
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!parsed.invalid && !parsed.truncated)
         FUZZ_CHECK(parsed.seqs.size() == items.size());
     QString rebuilt;
-    for (qint16 s : parsed.seqs)
+    for (qint32 s : parsed.seqs)
         rebuilt = planString::appended(rebuilt, s);
     const planString::Parsed again = planString::parse(rebuilt, maxSteps);
     FUZZ_CHECK(again.seqs == parsed.seqs && !again.invalid && !again.truncated);
@@ -39,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(longerItems.back() == QString::number(seq));
     const planString::Parsed before = planString::parse(whole, 1 << 20);
     if (!before.invalid)
-        FUZZ_CHECK(planString::parse(longer, 1 << 20).seqs == before.seqs + QList<qint16>{seq});
+        FUZZ_CHECK(planString::parse(longer, 1 << 20).seqs == before.seqs + QList<qint32>{seq});
     return 0;
 }

@@ -2,26 +2,25 @@
 // read-only, deleted or emptied behind the program's back, and each single statement of a command
 // interrupted in turn. The real simulator window runs a plan, the fault strikes, and the user
 // keeps trying commands. Each command either works and shows the figures a fault-free run shows,
-// or says "データベースの処理に失敗しました。" and leaves the figures as they were; once the fault
-// is gone the same window works as before.
+// or says "データベースの処理に失敗しました。" and leaves the figures as they were or blank; once
+// the fault is gone the same window works as before.
 
-#include "SimFixture.h"
-#include "SimulatorFakes.h"
 #include "simulator/PlanString.h"
-#include "simulator/WorkTable.h"
 #include "simulator/frmKaizo.h"
 #include "storage/Database.h"
+#include "storage/SettingsFile.h"
+#include "support/FakeCatalogue.h"
+#include "support/FixtureMaster.h"
 #include "support/GuiTestSupport.h"
+#include "ui/ReportList.h"
 
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
-#include <memory>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -29,312 +28,222 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kDatabaseFailed = u"データベースの処理に失敗しました。"_s;
-
-// Every figure and step the window shows, by object name.
+// Every text the window shows, by object name.
 using Shown = QMap<QString, QString>;
 
-enum class Command { Apply, Undo, Reset };
+enum class Fault { Locked, ReadOnly, Deleted, Emptied };
 
-// A fault that starts and ends on demand; ending it must always be safe to call.
-struct Fault {
-    std::function<void()> start;
-    std::function<void()> end;
-};
-
-// Interrupts the n-th statement that starts running on the program's connection (0: none).
+// Interrupts the n-th statement that starts running on a connection (0: none), in place of the
+// connection's own progress handler.
 class StatementFault {
 public:
-    explicit StatementFault(int failing)
-        : m_failing(failing) {
-        sqlite3* db = storage::cnDatabase().handle();
-        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &StatementFault::started, this);
+    StatementFault(sqlite3* db, int failing)
+        : m_db(db)
+        , m_failing(failing) {
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &StatementFault::onStart, this);
         sqlite3_progress_handler(db, 1, &StatementFault::progress, this);
     }
     ~StatementFault() {
-        sqlite3* db = storage::cnDatabase().handle();
-        sqlite3_trace_v2(db, 0, nullptr, nullptr);
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        sqlite3_trace_v2(m_db, 0, nullptr, nullptr);
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
     }
-    int started() const { return m_started; }
+    int started = 0;
 
 private:
-    static int started(unsigned, void* self, void*, void*) {
-        ++static_cast<StatementFault*>(self)->m_started;
-        return 0;
+    static int onStart(unsigned, void* self, void*, void*) {
+        return (++static_cast<StatementFault*>(self)->started, 0);
     }
     static int progress(void* self) {
         const auto* fault = static_cast<StatementFault*>(self);
-        return fault->m_failing > 0 && fault->m_started == fault->m_failing ? 1 : 0;
+        return fault->m_failing > 0 && fault->started == fault->m_failing;
     }
+    sqlite3* m_db;
     int m_failing;
-    int m_started = 0;
 };
 
 } // namespace
 
 class TestDatabaseFaults : public QObject {
     Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-    void faultsMidSimulation_data();
-    void faultsMidSimulation();
-    void everyStatementFailing_data();
-    void everyStatementFailing();
-
-private:
-    Shown shown() const;
-    void run(Command command);
-    void checkOutcome(const Shown& before, const QList<Shown>& reference);
-    Fault lockedByAnotherProcess();
-    Fault turnedReadOnly();
-    Fault deleted();
-    Fault emptied();
-
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_master;
-    KaizoWindow m_kaizo;
-    testsupport::RecordingMessageBoxes* m_boxes = nullptr;
-    std::unique_ptr<QProcess> m_locker;
-};
+    storage::Connection m_db;
+    storage::SettingsFile m_settings{QString()};
+    std::unique_ptr<testsupport::FakeCatalogue> m_catalogue;
+    std::unique_ptr<frmKaizo> m_win;
+    std::unique_ptr<testsupport::RecordingMessageBoxes> m_boxes;
+    QList<Shown> m_reference; // a fault-free run after 0, 1, 2, 3 steps
+    QProcess m_locker;
 
-void TestDatabaseFaults::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_master = m_dir->filePath(u"master.db"_s);
-    simfixture::openMaster(m_master);
-    QVERIFY(workTable::deleteWork({}));
-    m_boxes = new testsupport::RecordingMessageBoxes;
-    // A profile, so that the combat figures are drawn too.
-    m_kaizo.catalogue.addProfile(
-        {u"勇者"_s, u"35"_s, u"20"_s, u"45"_s, u"30"_s, u"10"_s, u"1"_s, u"F"_s});
-    QVERIFY(m_kaizo.open());
-}
-
-void TestDatabaseFaults::cleanup() {
-    m_kaizo.win.reset();
-    m_kaizo.catalogue.profiles.clear();
-    delete m_boxes;
-    storage::cnDatabase().close();
-    m_locker.reset();
-    m_dir.reset();
-}
-
-Shown TestDatabaseFaults::shown() const {
-    Shown result;
-    for (const QLabel* label : m_kaizo.win->findChildren<QLabel*>()) {
-        if (label->objectName().startsWith(u"lbl"_s))
+    Shown shown() const {
+        Shown result{{u"fraBukiSpac"_s,
+                      m_win->findChild<QWidget*>(u"fraBukiSpac"_s)->property("title").toString()}};
+        for (const QLabel* label : m_win->findChildren<QLabel*>(QRegularExpression(u"^lbl"_s)))
             result.insert(label->objectName(), label->text());
+        return result;
     }
-    result.insert(u"fraBukiSpac"_s, m_kaizo.frame());
-    return result;
-}
-
-void TestDatabaseFaults::run(Command command) {
-    switch (command) {
-    case Command::Apply:
-        m_kaizo.apply(0);
-        break;
-    case Command::Undo:
-        m_kaizo.click("cmdBack");
-        break;
-    case Command::Reset:
-        m_kaizo.click("cmdReset");
-        break;
+    // The list's first modification, or undo or reset.
+    void run(const QString& command) {
+        if (command == u"cmdKaizo"_s)
+            m_win->findChild<ReportList*>(u"lvwKaizo"_s)->setCurrentRow(0);
+        m_win->findChild<QPushButton*>(command)->click();
     }
-}
-
-// With a failure message a command may leave the figures as they were, or blank figures beside
-// the steps the simulation now holds; without one it must show what a fault-free run shows at that
-// step. Either way the rest of the window stays as it was.
-void TestDatabaseFaults::checkOutcome(const Shown& before, const QList<Shown>& reference) {
-    const Shown now = shown();
-    const qsizetype steps = planString::items(m_kaizo.plan()).size();
-    QVERIFY(steps < reference.size());
-    if (m_boxes->shown.isEmpty()) {
-        QCOMPARE(now, reference[steps]);
-        return;
+    void runFromScratch(int steps) {
+        run(u"cmdReset"_s);
+        for (int i = 0; i < steps; ++i)
+            run(u"cmdKaizo"_s);
     }
-    QCOMPARE(m_boxes->texts(), QStringList{kDatabaseFailed});
-    QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
-    if (now == before)
-        return;
-    static const QRegularExpression figure(
-        u"^lbl(Spec\\d|Combat\\d|BalanceTassei|Jukuren|Cost|StaSaihin)$"_s);
-    static const QRegularExpression step(u"^(lblKaizo|lblKaizoNaiyo)\\d$|^fraBukiSpac$"_s);
-    for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        if (figure.match(it.key()).hasMatch())
-            QVERIFY2(it.value().isEmpty(), qPrintable(it.key()));
-        else if (step.match(it.key()).hasMatch())
-            QCOMPARE(it.value(), reference[steps].value(it.key()));
-        else
-            QCOMPARE(it.value(), before.value(it.key()));
-    }
-    QCOMPARE(m_kaizo.list()->model()->rowCount(), 0);
-}
-
-// A second connection in the sqlite3 shell holds the write lock in an open transaction.
-Fault TestDatabaseFaults::lockedByAnotherProcess() {
-    return {[this] {
-                m_locker = std::make_unique<QProcess>();
-                m_locker->start(u"sqlite3"_s, {m_master});
-                QVERIFY(m_locker->waitForStarted());
-                m_locker->write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
-                while (!m_locker->readAllStandardOutput().contains("held"))
-                    QVERIFY(m_locker->waitForReadyRead(10000));
-            },
-            [this] {
-                if (!m_locker)
-                    return;
-                m_locker->write("ROLLBACK;\n.quit\n");
-                m_locker->closeWriteChannel();
-                m_locker->waitForFinished(10000);
-            }};
-}
-
-// The immutable flag refuses writes even through descriptors already open, as a file system
-// remounted read-only does. The memory-mapped lock file stays writable: SQLite needs it to read.
-Fault TestDatabaseFaults::turnedReadOnly() {
-    const auto flag = [this](const char* change) {
-        for (const QString& file : {m_master, m_master + u"-wal"_s})
-            QProcess::execute(u"chattr"_s, {QString::fromLatin1(change), file});
-    };
-    return {[flag] { flag("+i"); },
-            [flag] {
-                flag("-i");
-            }};
-}
-
-Fault TestDatabaseFaults::deleted() {
-    return {[this] {
-                for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s})
-                    QFile::remove(m_master + suffix);
-            },
-            [] {
-            }};
-}
-
-Fault TestDatabaseFaults::emptied() {
-    return {[this] {
-                for (const QString& suffix : {u""_s, u"-wal"_s})
-                    QFile(m_master + suffix).resize(0);
-            },
-            [] {
-            }};
-}
-
-void TestDatabaseFaults::faultsMidSimulation_data() {
-    QTest::addColumn<int>("fault");
-    // Every command writes, so a refused write must be reported by each one.
-    QTest::addColumn<bool>("refusesWrites");
-    QTest::addColumn<bool>("recovers");
-    QTest::newRow("locked by another process") << 0 << true << true;
-    QTest::newRow("turned read-only") << 1 << true << true;
-    // SQLite keeps working on the open files, so the run goes on unharmed.
-    QTest::newRow("deleted") << 2 << false << true;
-    QTest::newRow("emptied") << 3 << false << false;
-}
-
-void TestDatabaseFaults::faultsMidSimulation() {
-    QFETCH(int, fault);
-    QFETCH(bool, refusesWrites);
-    QFETCH(bool, recovers);
-    const bool root = geteuid() == 0;
-    if (fault == 0 && QStandardPaths::findExecutable(u"sqlite3"_s).isEmpty())
-        QSKIP("needs the sqlite3 shell");
-    if (fault == 1 && (!root || QStandardPaths::findExecutable(u"chattr"_s).isEmpty()))
-        QSKIP("needs root and chattr");
-    const Fault injected =
-        std::array{lockedByAnotherProcess(), turnedReadOnly(), deleted(), emptied()}[fault];
-
-    // The figures of a fault-free run, step by step: 0, 1, 2, 3 applied modifications.
-    QList<Shown> reference{shown()};
-    for (int i = 0; i < 3; ++i) {
-        run(Command::Apply);
-        reference.append(shown());
-    }
-    run(Command::Undo);
-    QCOMPARE(shown(), reference[2]);
-    QVERIFY(m_boxes->shown.isEmpty());
-
-    const auto endFault = qScopeGuard([&injected] { injected.end(); });
-    injected.start();
-    for (Command command : {Command::Apply, Command::Undo, Command::Undo, Command::Apply,
-                            Command::Reset, Command::Apply}) {
-        const Shown before = shown();
-        m_boxes->shown.clear();
-        run(command);
-        QVERIFY(m_kaizo.win->isVisible() && m_kaizo.win->isEnabled());
-        QVERIFY(!refusesWrites || !m_boxes->shown.isEmpty());
-        checkOutcome(before, reference);
-    }
-    injected.end();
-    if (!recovers)
-        return;
-
-    // The same window, the fault gone: a fresh plan runs as before.
-    m_boxes->shown.clear();
-    run(Command::Reset);
-    QCOMPARE(shown(), reference[0]);
-    for (int i = 1; i <= 3; ++i) {
-        run(Command::Apply);
-        QCOMPARE(shown(), reference[i]);
-    }
-    QCOMPARE(m_boxes->texts(), QStringList());
-}
-
-void TestDatabaseFaults::everyStatementFailing_data() {
-    QTest::addColumn<Command>("command");
-    QTest::newRow("apply") << Command::Apply;
-    QTest::newRow("undo") << Command::Undo;
-    QTest::newRow("reset") << Command::Reset;
-}
-
-void TestDatabaseFaults::everyStatementFailing() {
-    QFETCH(Command, command);
-    QList<Shown> reference{shown()};
-    for (int i = 0; i < 3; ++i) {
-        run(Command::Apply);
-        reference.append(shown());
-    }
-    const int after = command == Command::Apply ? 3 : command == Command::Undo ? 1 : 0;
-    const auto toStepTwo = [&] {
-        run(Command::Reset);
-        run(Command::Apply);
-        run(Command::Apply);
-        QCOMPARE(shown(), reference[2]);
-    };
-
-    toStepTwo();
-    int statements = 0;
-    {
-        const StatementFault counting(0);
-        run(command);
-        statements = counting.started();
-    }
-    QCOMPARE(shown(), reference[after]);
-    QVERIFY(statements > 0);
-    QVERIFY(m_boxes->shown.isEmpty());
-
-    for (int failing = 1; failing <= statements; ++failing) {
-        toStepTwo();
-        m_boxes->shown.clear();
-        {
-            const StatementFault fault(failing);
-            run(command);
+    // Without a message the window shows what a fault-free run shows at its step; with one,
+    // either what it showed before or every figure and the list blank.
+    void checkOutcome(const Shown& before) {
+        const Shown now = shown();
+        const qsizetype steps = planString::items(m_win->simulation().plan()).size();
+        QVERIFY(m_win->isVisible() && m_win->isEnabled() && steps < m_reference.size());
+        if (m_boxes->shown.isEmpty()) {
+            QCOMPARE(now, m_reference[steps]);
+            return;
         }
-        const QString where = u"statement %1 of %2"_s.arg(failing).arg(statements);
-        checkOutcome(reference[2], reference);
-        if (QTest::currentTestFailed())
-            QFAIL(qPrintable(where));
-        // The window goes on from there.
-        m_boxes->shown.clear();
-        run(Command::Reset);
-        QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(where));
-        QVERIFY2(shown() == reference[0], qPrintable(where));
+        QCOMPARE(m_boxes->texts(), QStringList{u"データベースの処理に失敗しました。"_s});
+        QCOMPARE(m_boxes->shown.first().icon, ui::Icon::Critical);
+        if (now == before)
+            return;
+        static const QRegularExpression figure(
+            u"^lbl(Spec\\d|Combat\\d|BalanceTassei|Jukuren|Cost|StaSaihin)$"_s);
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            if (figure.match(it.key()).hasMatch())
+                QVERIFY2(it.value().isEmpty(), qPrintable(it.key()));
+            else
+                QCOMPARE(it.value(), m_reference[steps].value(it.key()));
+        }
+        QCOMPARE(m_win->findChild<ReportList*>(u"lvwKaizo"_s)->rowCount(), 0);
     }
-}
+    void inject(Fault fault, bool start) {
+        switch (fault) {
+        case Fault::Locked:
+            // A second connection in the sqlite3 shell holds the write lock in a transaction.
+            if (start) {
+                m_locker.start(u"sqlite3"_s, {m_master});
+                m_locker.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
+                while (!m_locker.readAllStandardOutput().contains("held"))
+                    QVERIFY(m_locker.waitForReadyRead(10000));
+            } else if (m_locker.state() != QProcess::NotRunning) {
+                m_locker.write("ROLLBACK;\n.quit\n");
+                m_locker.waitForFinished(10000);
+            }
+            break;
+        case Fault::ReadOnly:
+            // The immutable flag refuses writes even through descriptors already open, as a file
+            // system remounted read-only does; the lock file stays writable, as SQLite needs.
+            for (const QString& file : {m_master, m_master + u"-wal"_s})
+                QProcess::execute(u"chattr"_s, {start ? u"+i"_s : u"-i"_s, file});
+            break;
+        case Fault::Deleted:
+            for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+                QVERIFY(!start || QFile::remove(m_master + suffix) || suffix == u"-shm");
+            break;
+        case Fault::Emptied:
+            for (const QString& suffix : {u""_s, u"-wal"_s})
+                QVERIFY(!start || QFile(m_master + suffix).resize(0));
+            break;
+        }
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_master = m_dir->filePath(u"master.db"_s);
+        testsupport::openFixtureMaster(m_db, m_master);
+        m_boxes = std::make_unique<testsupport::RecordingMessageBoxes>();
+        // A profile in use, so that the combat figures are drawn too.
+        m_catalogue = std::make_unique<testsupport::FakeCatalogue>();
+        m_catalogue->profiles.assignProfiles(
+            {{u"勇者"_s, u"35"_s, u"20"_s, u"45"_s, u"30"_s, u"10"_s, u"1"_s, u"F"_s}});
+        m_catalogue->profileRow = 0;
+        m_win =
+            std::make_unique<frmKaizo>(nullptr, storage::Stores{m_db, m_settings}, *m_catalogue);
+        QVERIFY(m_win->prepare());
+        m_win->show();
+        m_reference = {shown()};
+        for (int i = 1; i <= 3; ++i) {
+            run(u"cmdKaizo"_s);
+            m_reference.append(shown());
+        }
+        QVERIFY(m_boxes->shown.isEmpty());
+    }
+    void cleanup() {
+        m_win.reset();
+        m_boxes.reset();
+        m_db.close();
+    }
+
+    void faultsMidSimulation_data() {
+        QTest::addColumn<Fault>("fault");
+        // Every command writes, so a refused write must be reported by each one.
+        QTest::addColumn<bool>("refusesWrites");
+        QTest::addColumn<bool>("recovers");
+        QTest::newRow("locked by another process") << Fault::Locked << true << true;
+        QTest::newRow("turned read-only") << Fault::ReadOnly << true << true;
+        // SQLite keeps working on the open files, so the run goes on unharmed.
+        QTest::newRow("deleted") << Fault::Deleted << false << true;
+        QTest::newRow("emptied") << Fault::Emptied << false << false;
+    }
+    void faultsMidSimulation() {
+        QFETCH(Fault, fault);
+        QFETCH(bool, refusesWrites);
+        QFETCH(bool, recovers);
+        if (fault == Fault::ReadOnly && geteuid() != 0)
+            QSKIP("the immutable flag needs root");
+        runFromScratch(2);
+        const auto endFault = qScopeGuard([&] { inject(fault, false); });
+        inject(fault, true);
+        for (const QString& command : {u"cmdKaizo"_s, u"cmdBack"_s, u"cmdBack"_s, u"cmdKaizo"_s,
+                                       u"cmdReset"_s, u"cmdKaizo"_s}) {
+            const Shown before = shown();
+            m_boxes->shown.clear();
+            run(command);
+            QVERIFY(!refusesWrites || !m_boxes->shown.isEmpty());
+            checkOutcome(before);
+        }
+        inject(fault, false);
+        if (!recovers)
+            return;
+        m_boxes->shown.clear();
+        for (int steps = 0; steps <= 3; ++steps) {
+            runFromScratch(steps);
+            QCOMPARE(shown(), m_reference[steps]);
+        }
+        QCOMPARE(m_boxes->texts(), QStringList());
+    }
+
+    void everyStatementFailing_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("after"); // the steps a fault-free command leaves
+        QTest::newRow("apply") << u"cmdKaizo"_s << 3;
+        QTest::newRow("undo") << u"cmdBack"_s << 1;
+        QTest::newRow("reset") << u"cmdReset"_s << 0;
+    }
+    void everyStatementFailing() {
+        QFETCH(QString, command);
+        QFETCH(int, after);
+        // Round 0 counts the statements; each round starts from step 2, which also shows that
+        // the window goes on after the failure before.
+        for (int failing = 0, statements = 0; failing <= statements; ++failing) {
+            m_boxes->shown.clear();
+            runFromScratch(2);
+            QVERIFY(m_boxes->shown.isEmpty() && shown() == m_reference[2]);
+            const StatementFault fault(m_db.handle(), failing);
+            run(command);
+            if (failing == 0) {
+                statements = fault.started;
+                QVERIFY(statements > 0 && m_boxes->shown.isEmpty());
+                QCOMPARE(shown(), m_reference[after]);
+            }
+            checkOutcome(m_reference[2]);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(u"statement %1 of %2"_s.arg(failing).arg(statements)));
+        }
+    }
+};
 
 QTEST_MAIN(TestDatabaseFaults)
 #include "test_database_faults.moc"

@@ -102,21 +102,19 @@ void TestFuzzRegressions::handEditedPlansSave() {
     testsupport::writeBytes(path,
                             "[WEAPON1]\r\nCount=8000\r\nName1=A\0B\r\nData1=23 101.\r\n\r\n"_ba);
     storage::SettingsFile settings(path);
-    storage::setCurrentSettingsFile(&settings);
-    const auto restore = qScopeGuard([] { storage::setCurrentSettingsFile(nullptr); });
 
     QElapsedTimer clock;
     clock.start();
-    const std::vector<planStore::Plan> plans = planStore::read(1);
+    const std::vector<planStore::Plan> plans = planStore::read(settings, 1);
     QCOMPARE(plans.size(), size_t(8000));
     const planStore::Plan added{QStringLiteral("新"), QStringLiteral("s"), QStringLiteral("d"),
                                 QStringLiteral("23 102.")};
     QCOMPARE(plans.front().name, QStringLiteral("A"));
-    const storage::SaveOutcome outcome = planStore::write(1, plans, &added);
+    const storage::SaveOutcome outcome = planStore::write(settings, 1, plans, &added);
     QVERIFY(outcome.saved && outcome.refused.isEmpty());
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
 
-    const std::vector<planStore::Plan> again = planStore::read(1);
+    const std::vector<planStore::Plan> again = planStore::read(settings, 1);
     QCOMPARE(again.size(), size_t(8001));
     QCOMPARE(again.front().data, QStringLiteral("23 101."));
     QVERIFY(testsupport::readBytes(path).contains("Name1=A\r\n"));

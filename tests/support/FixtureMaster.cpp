@@ -39,15 +39,19 @@ INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITI
 
 } // namespace
 
-void openFixtureMaster(storage::Connection& db, const QString& path) {
-    db.close();
+QString writeFixtureMaster(const QString& path) {
     QFile::remove(path);
     QFile schema(QStringLiteral(ZELNOA_SCHEMA_SQL));
     if (!schema.open(QIODevice::ReadOnly))
         qFatal("cannot read the schema");
     sqlExec(path, schema.readAll().constData());
     sqlExec(path, kRows);
-    if (!db.open(path))
+    return path;
+}
+
+void openFixtureMaster(storage::Connection& db, const QString& path) {
+    db.close();
+    if (!db.open(writeFixtureMaster(path)))
         qFatal("cannot open the fixture: %s", qPrintable(db.lastError()));
 }
 

@@ -20,6 +20,8 @@ class Connection;
 
 namespace testsupport {
 
+// Writes the fixture master to path (replacing any file there) and returns path.
+QString writeFixtureMaster(const QString& path);
 // Writes the fixture master to path and opens the connection on it.
 void openFixtureMaster(storage::Connection& db, const QString& path);
 
