@@ -14,7 +14,7 @@ build="${ZELNOA_BENCH_BUILD_DIR:-$root/build-bench}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELNOA_BUILD_BENCH=ON \
     -DZELNOA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target zelnoa-bench zelnoa-genmaster zelnoa-bench-import \
-    zelnoa-bench-settings zelnoa-bench-plan
+    zelnoa-bench-settings zelnoa-bench-plan zelnoa-bench-commands
 if [ ! -x "$build/bench/zelnoa-bench" ]; then
     echo "run.sh: Google Benchmark is missing (apt-get install libbenchmark-dev)" >&2
     exit 1
@@ -111,6 +111,22 @@ echo "Plan search on the synthetic master and the sample (medians of 5):"
                 ms < budget ? "(met)" : "(MISSED)"
         else
             printf "%-36s %10.2f ms\n", name, ms
+    }'
+echo
+echo "Whole commands through the windows on the synthetic master (medians of 9; target 4 ms):"
+"$build/bench/zelnoa-bench-commands" --benchmark_repetitions=9 \
+    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null | awk '
+    $1 ~ /_median$/ {
+        name = $1
+        sub(/\/manual_time_median$/, "", name)
+        ms = $2
+        if ($3 == "us") ms /= 1000
+        if ($3 == "ns") ms /= 1000000
+        cpu = ""
+        for (i = 4; i <= NF; ++i)
+            if ($i ~ /^cpu_ms=/) cpu = substr($i, 8)
+        printf "%-24s %8.3f ms wall %8.3f ms thread CPU %s\n", name, ms, cpu,
+            (cpu + 0 < 4 ? "" : "(over 4 ms)")
     }'
 echo
 ZELNOA_BENCH_BUILD_DIR="$build" sh "$root/bench/rss.sh"
