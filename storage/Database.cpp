@@ -118,8 +118,9 @@ bool Connection::open(const QString& filePath) {
     // Without SQLITE_OPEN_CREATE a wrong name can never leave an empty database behind.
     const QByteArray uri =
         QUrl::fromLocalFile(file.absoluteFilePath()).toEncoded() + "?mode=ro&immutable=1";
-    if (openFile(uri, &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX) !=
-        SQLITE_OK)
+    if (sqlite3_open_v2(uri.constData(), &m_db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
         return refuse(
             u"データベースファイル %1 を開けません: %2"_s.arg(filePath, sqliteError(m_db)));
     sqlite3_progress_handler(m_db, kInstructionsPerCheck, &stepOverdue, &m_stepEnds);
@@ -166,10 +167,6 @@ bool Connection::createWorkTable() {
         return true;
     m_lastError = sqliteError(m_db);
     return false;
-}
-
-int Connection::openFile(const QByteArray& path, sqlite3** db, int flags) {
-    return sqlite3_open_v2(path.constData(), db, flags, nullptr);
 }
 
 int Connection::step(sqlite3_stmt* statement) {

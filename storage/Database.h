@@ -4,8 +4,8 @@
 // The program keeps its SQL texts in the Jet dialect (modDBAccess builds them); a Recordset runs
 // such a text through translateJetSql() on the connection, which start-up opens once and hands
 // to whatever needs it. The master file is only read; the scratch table WORK_BUKI_DATA lives in
-// memory beside it for as long as the connection is open. Prepared statements are cached per text, so the simulator's repeated
-// statements cost one step each.
+// memory beside it for as long as the connection is open. Prepared statements are cached per text,
+// so the simulator's repeated statements cost one step each.
 
 #include <QByteArray>
 #include <QString>
@@ -32,7 +32,7 @@ public:
     static constexpr std::chrono::milliseconds DefaultStepDeadline{3000};
 
     explicit Connection(std::chrono::milliseconds stepDeadline = DefaultStepDeadline);
-    virtual ~Connection();
+    ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -48,10 +48,6 @@ public:
     QString lastError() const;
 
     sqlite3* handle() const;
-
-protected:
-    // sqlite3_open_v2() on this URI with these flags.
-    virtual int openFile(const QByteArray& uri, sqlite3** db, int flags);
 
 private:
     friend class Recordset;

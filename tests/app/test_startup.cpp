@@ -2,7 +2,6 @@
 // the database named in the settings file, the loading window, and the ways a run is ended from
 // outside: a signal, or a quit that first closes whatever dialog is open.
 
-#include "app/ProgramFolder.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/modMain.h"
@@ -127,8 +126,10 @@ private slots:
         testsupport::RecordingMessageBoxes boxes;
         storage::SettingsFile settings(iniPath());
         storage::Connection db;
-        QCOMPARE(modMain::intOpenDatabase({m_dir->path(), u"zelnoa"_s}, {db, settings}),
-                 qint16(result));
+        ProgramPaths paths = programPaths(QCoreApplication::applicationDirPath(), u"zelnoa"_s);
+        paths.settingsFile = iniPath();
+        paths.databaseFolders = {m_dir->path()};
+        QCOMPARE(modMain::intOpenDatabase(paths, {db, settings}), qint16(result));
         QCOMPARE(boxes.texts(), QStringList());
         QCOMPARE(
             db.isOpen()
@@ -143,6 +144,67 @@ private slots:
             files.append(u"zelnoa.ini"_s);
         if (result == 1)
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), files);
+    }
+
+    // The mode the executable's folder gives, and where the settings file and the master are
+    // then sought: $BIN the executable's folder, $PREFIX above it, $XDG the XDG folders' root.
+    void whereFilesLive_data() {
+        QTest::addColumn<QString>("holds");    // what the executable's folder holds
+        QTest::addColumn<QString>("xdg");      // the XDG variables: "absolute", "relative", "unset"
+        QTest::addColumn<QString>("userData"); // a master of the user's own in the data folder
+        QTest::addColumn<QStringList>("expected"); // settings, master, Access copy folder
+        const QStringList portable = {u"$BIN/zelnoa.ini"_s, u"$BIN/vaelbuki.mdb"_s, QString()};
+        QTest::newRow("own settings") << u"zelnoa.ini"_s << u"absolute"_s << QString() << portable;
+        QTest::newRow("own master") << u"vaelbuki.mdb"_s << u"absolute"_s << QString() << portable;
+        QTest::newRow("installed")
+            << QString() << u"absolute"_s << QString()
+            << QStringList{u"$XDG/config/zelnoa/zelnoa.ini"_s,
+                           u"$PREFIX/share/zelnoa/vaelbuki.mdb"_s, u"$XDG/cache/zelnoa"_s};
+        const QStringList home = {u"$HOME/.config/zelnoa/zelnoa.ini"_s,
+                                  u"$PREFIX/share/zelnoa/vaelbuki.mdb"_s, u"$HOME/.cache/zelnoa"_s};
+        QTest::newRow("installed, no XDG") << QString() << u"unset"_s << QString() << home;
+        QTest::newRow("installed, relative XDG") << QString() << u"relative"_s << QString() << home;
+        QTest::newRow("installed, the user's own master")
+            << QString() << u"absolute"_s << u"vaelbuki.mdb"_s
+            << QStringList{u"$XDG/config/zelnoa/zelnoa.ini"_s, u"$XDG/data/zelnoa/vaelbuki.mdb"_s,
+                           u"$XDG/cache/zelnoa"_s};
+    }
+    void whereFilesLive() {
+        QFETCH(QString, holds);
+        QFETCH(QString, xdg);
+        QFETCH(QString, userData);
+        QFETCH(QStringList, expected);
+        const QDir root(m_dir->path());
+        for (const char* folder : {"prefix/bin", "prefix/share/zelnoa", "xdg/data/zelnoa", "home"})
+            QVERIFY(root.mkpath(QLatin1StringView(folder)));
+        testsupport::writeBytes(root.filePath(u"prefix/share/zelnoa/vaelbuki.mdb"_s), "master");
+        if (!holds.isEmpty())
+            testsupport::writeBytes(root.filePath(u"prefix/bin/"_s + holds), "own");
+        if (!userData.isEmpty())
+            testsupport::writeBytes(root.filePath(u"xdg/data/zelnoa/"_s + userData), "mine");
+        QProcessEnvironment env;
+        env.insert(u"HOME"_s, root.filePath(u"home"_s));
+        for (const QString& kind : {u"CONFIG"_s, u"DATA"_s, u"CACHE"_s}) {
+            if (xdg != u"unset"_s)
+                env.insert(u"XDG_"_s + kind + u"_HOME"_s,
+                           (xdg == u"absolute"_s ? root.filePath(u"xdg"_s) : u"xdg"_s) + u'/' +
+                               kind.toLower());
+        }
+        const ProgramPaths paths = programPaths(root.filePath(u"prefix/bin"_s), u"zelnoa"_s, env);
+        QStringList found = {paths.settingsFile, paths.databasePath(u"vaelbuki.mdb"_s),
+                             paths.cacheFolder};
+        for (QString& path : found) {
+            path.replace(root.filePath(u"prefix/bin"_s), u"$BIN"_s)
+                .replace(root.filePath(u"prefix"_s), u"$PREFIX"_s)
+                .replace(root.filePath(u"xdg"_s), u"$XDG"_s)
+                .replace(root.filePath(u"home"_s), u"$HOME"_s);
+        }
+        QCOMPARE(found, expected);
+        QCOMPARE(paths.portable, !holds.isEmpty());
+        // An absolute name is used as it is, but only an installed program reads it so.
+        QCOMPARE(paths.databasePath(u"/srv/master.mdb"_s),
+                 paths.portable ? root.filePath(u"prefix/bin"_s) + u"//srv/master.mdb"_s
+                                : u"/srv/master.mdb"_s);
     }
 
     // Any two processes that would share one settings file exclude each other, whatever their

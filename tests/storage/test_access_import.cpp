@@ -24,7 +24,8 @@ QStringList query(const QString& databasePath, const char* sql) {
 
 // The fixture has no master tables; a copy that holds its one table is good enough here.
 storage::ImportOptions dateTestOptions() {
-    storage::ImportOptions options = storage::defaultImportOptions();
+    storage::ImportOptions options =
+        storage::defaultImportOptions(runningProgramPaths(u"zelnoa"_s));
     options.accept = [](const QString& copyPath, QString* error) {
         *error = u"no DateTest"_s;
         return query(copyPath, "SELECT name FROM sqlite_master WHERE name = 'DateTest'").size() ==
@@ -195,8 +196,10 @@ private slots:
         QString error;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(script == "default" ? !storage::resolveMasterDatabase(m_source, &error, m_runner)
-                                    : !storage::prepareWorkingCopy(m_source, options, &error));
+        QVERIFY(script == "default"
+                    ? !storage::resolveMasterDatabase(m_source, runningProgramPaths(u"zelnoa"_s),
+                                                      &error, m_runner)
+                    : !storage::prepareWorkingCopy(m_source, options, &error));
         QVERIFY2(!error.isEmpty() && error.contains(expected), qPrintable(error));
         QVERIFY(clock.elapsed() < 20000);
         // The start-up's conversion runs inside the loading window.

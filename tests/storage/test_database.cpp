@@ -1,6 +1,7 @@
-// The database layer: the Jet-to-SQLite rewrite, opening the file, the work table's shape,
+// The database layer: the Jet-to-SQLite rewrite, opening the file only to read it,
 // reading through recordsets, transactions, and how the program's SQL texts read on SQLite.
 
+#include "simulator/Simulation.h"
 #include "storage/AccessImport.h"
 #include "storage/Database.h"
 #include "storage/Transaction.h"
@@ -8,27 +9,17 @@
 #include "support/FixtureMaster.h"
 #include "support/TestSupport.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using storage::Connection;
 using storage::Recordset;
-
-namespace {
-
-// A file the system lets this user open for reading only, which root's rights would not show.
-class ReadOnlyConnection : public Connection {
-protected:
-    int openFile(const QByteArray& path, sqlite3** db, int flags) override {
-        return Connection::openFile(path, db,
-                                    (flags & ~SQLITE_OPEN_READWRITE) | SQLITE_OPEN_READONLY);
-    }
-};
-
-} // namespace
 
 class TestDatabase : public QObject {
     Q_OBJECT
@@ -102,15 +93,13 @@ private slots:
         testsupport::sqlExec(partial, "DROP TABLE CHANGE_SPEC_MASTER;");
         QVERIFY(refused(partial));
         QVERIFY(m_db.lastError().contains(u"CHANGE_SPEC_MASTER"));
-        ReadOnlyConnection readOnly;
-        QVERIFY(!readOnly.open(m_path) && !readOnly.isOpen());
         // Opening a FIFO would wait for ever; neither it nor a folder is opened.
         const QString fifo = m_dir.filePath(u"fifo.mdb"_s);
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
         for (const QString& strange : {fifo, m_dir.path()}) {
             QVERIFY(refused(strange));
             QVERIFY(!storage::isAccessFile(strange));
-            QVERIFY(!storage::resolveMasterDatabase(strange, nullptr));
+            QVERIFY(!storage::resolveMasterDatabase(strange, {}, nullptr));
         }
         QFile::remove(fifo);
     }
@@ -130,35 +119,44 @@ private slots:
         QVERIFY(rs.open(u"SELECT COUNT(*) FROM LANK_INDEX"_s));
     }
 
-    void workTableShape_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<bool>("kept");
-        QByteArray fitting = "CREATE TABLE WORK_BUKI_DATA (KAISU NUMERIC DEFAULT 0";
-        for (const char* column : {"SHURUI", "MIN_DAMAGE", "MAX_DAMAGE", "MIN_WOUNDS", "MAX_WOUNDS",
-                                   "CRITICAL", "BLANCE", "RANGE", "TAIKYU", "EXP", "COST"})
-            fitting += ", "_ba + column + " NUMERIC DEFAULT 0";
-        fitting += ");";
-        QTest::newRow("missing") << QByteArray() << false;
-        QTest::newRow("fitting") << fitting << true;
-        QTest::newRow("other columns")
-            << "CREATE TABLE WORK_BUKI_DATA (KAISU NUMERIC DEFAULT 0, NOTE TEXT);"_ba << false;
-        QTest::newRow("whole-number columns")
-            << QByteArray(fitting).replace("NUMERIC", "INTEGER") << false;
-        QTest::newRow("a view") << "CREATE VIEW WORK_BUKI_DATA AS SELECT 1 AS KAISU;"_ba << false;
+    // The master is only read: one nobody may write, one made immutable, one that still holds
+    // an old work table of its own all simulate, and afterwards the file is as it was, bytes and
+    // time alike, with nothing beside it.
+    void masterOnlyRead_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("no write bit") << u"read-only"_s;
+        QTest::newRow("immutable") << u"immutable"_s;
+        QTest::newRow("old work table") << u"old work table"_s;
     }
-    void workTableShape() {
-        QFETCH(QByteArray, before);
-        QFETCH(bool, kept);
-        testsupport::sqlExec(m_path, before.constData());
-        if (before.startsWith("CREATE TABLE"))
-            testsupport::sqlExec(m_path, "INSERT INTO WORK_BUKI_DATA (KAISU) VALUES (5);");
+    void masterOnlyRead() {
+        QFETCH(QString, kind);
+        if (kind == u"old work table"_s)
+            testsupport::sqlExec(m_path, "CREATE TABLE WORK_BUKI_DATA (KAISU INTEGER, NOTE TEXT);"
+                                         "INSERT INTO WORK_BUKI_DATA VALUES (7, 'old');");
+        if (kind == u"read-only"_s)
+            QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadOther));
+        if (kind == u"immutable"_s &&
+            (geteuid() != 0 || QProcess::execute(u"chattr"_s, {u"+i"_s, m_path}) != 0))
+            QSKIP("the immutable flag needs root and chattr");
+        const QByteArray bytes = testsupport::readBytes(m_path);
+        const QDateTime modified = QFileInfo(m_path).lastModified();
         open();
-        const QString columns = rows(u"SELECT name || ' ' || type || ' ' || dflt_value "
-                                     "FROM pragma_table_info('WORK_BUKI_DATA')"_s);
-        QCOMPARE(columns.count(u'|'), 11);
-        QVERIFY(columns.startsWith(u"KAISU NUMERIC 0|"_s) &&
-                columns.endsWith(u"|COST NUMERIC 0"_s));
-        QCOMPARE(rows(u"SELECT COUNT(*) FROM WORK_BUKI_DATA"_s), kept ? u"1"_s : u"0"_s);
+        Simulation simulation(m_db);
+        QCOMPARE(simulation.start({1, u"ロングソード"_s}, std::nullopt, {}),
+                 Simulation::Status::Ok);
+        const std::vector<Modification> offered = *simulation.offered(0);
+        QVERIFY(simulation.apply(offered[0]).ok() && simulation.apply(offered[0]).ok());
+        QVERIFY(simulation.undo().ok());
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM WORK_BUKI_DATA"_s), u"4"_s);
+        QVERIFY(m_db.close());
+        QProcess::execute(u"chattr"_s, {u"-i"_s, m_path});
+        QCOMPARE(testsupport::readBytes(m_path), bytes);
+        QCOMPARE(QFileInfo(m_path).lastModified(), modified);
+        for (const char* side : {"-wal", "-shm", "-journal"})
+            QVERIFY(!QFileInfo::exists(m_path + QLatin1StringView(side)));
+        if (kind == u"old work table"_s)
+            QCOMPARE(testsupport::sqlRows(m_path, u"SELECT * FROM WORK_BUKI_DATA"_s),
+                     QStringList{u"7|old"_s});
     }
 
     // Statements without rows leave the set closed; only the first statement of a text runs;

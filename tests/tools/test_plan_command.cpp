@@ -55,12 +55,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no weapon") << QStringList{};
         QTest::newRow("both") << QStringList{u"--weapon"_s, u"2"_s, u"--all-weapons"_s};
-        QTest::newRow("unknown objective") << QStringList{u"--all-weapons"_s, u"--objective"_s,
-                                                          u"speed"_s};
+        QTest::newRow("unknown objective")
+            << QStringList{u"--all-weapons"_s, u"--objective"_s, u"speed"_s};
         QTest::newRow("value missing") << QStringList{u"--all-weapons"_s, u"--top"_s};
         QTest::newRow("not a number") << QStringList{u"--weapon"_s, u"2x"_s};
-        QTest::newRow("negative limit") << QStringList{u"--all-weapons"_s, u"--max-cost"_s,
-                                                       u"-1"_s};
+        QTest::newRow("negative limit")
+            << QStringList{u"--all-weapons"_s, u"--max-cost"_s, u"-1"_s};
         QTest::newRow("no rows") << QStringList{u"--all-weapons"_s, u"--top"_s, u"0"_s};
         QTest::newRow("bonus alone") << QStringList{u"--all-weapons"_s, u"--bonus"_s, u"Set"_s};
         QTest::newRow("stray word") << QStringList{u"--all-weapons"_s, u"please"_s};
@@ -80,11 +80,13 @@ private slots:
         QCOMPARE(plain.rows.size(), 4);
         QCOMPARE(plain.rows[0], u"rank\tweapon\tweapon_name\tplan\tsteps\tvalue\tdamage\twounds\t"
                                 u"critical\tbalance\ttaikyu\texp\tcost"_s);
-        QCOMPARE(plain.rows[1], u"1\t2\t鉄の片手剣\t101.102.102.102.102.\t"
-                                u"刃の研磨→重量増加→重量増加→重量増加→重量増加\t21\t16～27\t10～25\t"
-                                u"13\t43\t13\t95\t13,500"_s);
-        const Output strong = run({u"--weapon"_s, u"2"_s, u"--top"_s, u"1"_s, u"--profile"_s,
-                                   u"Alice"_s, u"--bonus"_s, u"Set"_s, u"--settings"_s, m_settings});
+        QCOMPARE(plain.rows[1],
+                 u"1\t2\t鉄の片手剣\t101.102.102.102.102.\t"
+                 u"刃の研磨→重量増加→重量増加→重量増加→重量増加\t21\t16～27\t10～25\t"
+                 u"13\t43\t13\t95\t13,500"_s);
+        const Output strong =
+            run({u"--weapon"_s, u"2"_s, u"--top"_s, u"1"_s, u"--profile"_s, u"Alice"_s,
+                 u"--bonus"_s, u"Set"_s, u"--settings"_s, m_settings});
         QCOMPARE(strong.status, 0);
         QVERIFY(strong.rows[1].section(u'\t', 5, 5).toInt() > 21);
     }
@@ -113,8 +115,8 @@ private slots:
             << QStringList{u"--all-weapons"_s, u"--master"_s, m_settings};
         QTest::newRow("missing settings")
             << QStringList{u"--all-weapons"_s, u"--settings"_s, m_dir.filePath(u"none.ini"_s)};
-        QTest::newRow("unknown profile") << QStringList{u"--weapon"_s, u"2"_s, u"--profile"_s,
-                                                        u"Bob"_s, u"--settings"_s, m_settings};
+        QTest::newRow("unknown profile") << QStringList{
+            u"--weapon"_s, u"2"_s, u"--profile"_s, u"Bob"_s, u"--settings"_s, m_settings};
         QTest::newRow("unknown weapon") << QStringList{u"--weapon"_s, u"9999"_s};
     }
     void unusableFiles() {
