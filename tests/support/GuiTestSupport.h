@@ -2,7 +2,7 @@
 // Window-test helpers: message boxes answered without a visible box, and a dialog closed from
 // inside its own modal loop.
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QList>
 #include <QPoint>
