@@ -164,10 +164,12 @@ private slots:
         const Simulation::Result full = m_sim->apply(atZero[3]);
         QVERIFY(full.status == Simulation::Status::SlotsFull && full.kaisu == 5);
         QCOMPARE(m_sim->plan(), u"104.104.104.104.104."_s);
-
-        QCOMPARE(m_sim->replayOn(30, u"101.999."_s).kaisu, qint16(2));
-        QCOMPARE(m_sim->stepSlots()[1], (StepSlot{u"(未登録の改造 999)"_s, u"( )"_s, 999}));
+        // The performance change command replays the simulation's own plan on the new base.
+        QCOMPARE(m_sim->replayOn(30, m_sim->plan()).kaisu, qint16(5));
         QCOMPARE(m_sim->change().caption, u"鍛冶 : 名匠の作"_s);
+
+        QCOMPARE(m_sim->replayOn(23, u"101.999."_s).kaisu, qint16(2));
+        QCOMPARE(m_sim->stepSlots()[1], (StepSlot{u"(未登録の改造 999)"_s, u"( )"_s, 999}));
         QCOMPARE(m_sim->replayOn(0, {}).kaisu, qint16(0));
         QCOMPARE(std::pair(m_sim->change().seq, m_sim->change().found), std::pair(23, false));
         QVERIFY(m_sim->apply(atZero[0]).ok());

@@ -1,9 +1,14 @@
 #include "support/GuiTestSupport.h"
 
 #include <QAbstractItemView>
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace testsupport {
 
@@ -34,6 +39,72 @@ QStringList RecordingMessageBoxes::texts() const {
 
 void whenModal(std::function<void()> action) {
     QTimer::singleShot(0, QCoreApplication::instance(), std::move(action));
+}
+
+namespace {
+
+void playStep(QDialog* dialog, const QString& step) {
+    auto* list = dialog->findChild<QAbstractItemView*>();
+    if (step.startsWith(u'@')) {
+        list->setCurrentIndex(list->model()->index(step.mid(1).toInt(), 0));
+    } else if (step.startsWith(u'=')) {
+        dialog->findChild<QLineEdit*>()->setText(step.mid(1));
+    } else if (step.startsWith(u"dbl"_s)) {
+        const QString row = step.mid(3);
+        doubleClick(list->viewport(), row == u"-" ? QPoint(20, list->viewport()->height() - 4)
+                                                  : rowCentre(list, row.toInt()));
+    } else if (step == u"Enter" || step == u"Esc") {
+        QWidget* focus = dialog->focusWidget();
+        QTest::keyClick(focus ? focus : dialog, step == u"Esc" ? Qt::Key_Escape : Qt::Key_Return);
+    } else if (step == u"close") {
+        dialog->close();
+    } else {
+        child<QPushButton>(dialog, step)->click();
+    }
+}
+
+} // namespace
+
+std::shared_ptr<bool> playInModal(const QString& steps) {
+    auto opened = std::make_shared<bool>(false);
+    whenModal([opened, steps] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        *opened = true;
+        for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
+            if (!dialog->isVisible())
+                QTest::qFail(qPrintable(u"closed before "_s + step), __FILE__, __LINE__);
+            else
+                playStep(dialog, step);
+        }
+        if (dialog->isVisible()) {
+            QTest::qFail("the dialog is still open", __FILE__, __LINE__);
+            dialog->reject();
+        }
+    });
+    return opened;
+}
+
+QWidget* child(const QObject* root, const QString& name) {
+    auto* found = root->findChild<QWidget*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+QStringList texts(const QObject* root, const QStringList& names) {
+    QStringList result;
+    for (const QString& name : names) {
+        const QWidget* control = child(root, name);
+        for (const char* property : {"text", "currentText", "title"}) {
+            if (const QVariant text = control->property(property); text.isValid()) {
+                result << text.toString();
+                break;
+            }
+        }
+    }
+    return result;
 }
 
 QPoint rowCentre(const QAbstractItemView* view, int row) {

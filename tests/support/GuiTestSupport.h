@@ -1,13 +1,15 @@
 #pragma once
-// Window-test helpers: message boxes answered without a visible box, and a dialog closed from
-// inside its own modal loop.
+// Window-test helpers: message boxes answered without a visible box, controls found by name, and
+// steps played inside a dialog's own modal loop.
 
 #include "ui/MessageBox.h"
 
 #include <QList>
+#include <QObject>
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAbstractItemView;
 
@@ -40,6 +42,21 @@ public:
 // Runs action as soon as a modal loop is spinning (the next event-loop turn), e.g. to press a
 // dialog's buttons while exec() waits.
 void whenModal(std::function<void()> action);
+
+// Plays comma-separated steps on the modal dialog once it waits in exec(): "@n" makes row n of its
+// list current and highlighted, "=text" types into its first text field, "dbln" double-clicks
+// row n ("dbl-" the empty space below the rows), "Enter" and "Esc" are keys for the control with
+// the focus, "close" is the close box, any other step clicks the button of that name. A dialog
+// the steps leave open is closed and the test fails. The flag tells whether a dialog was open.
+std::shared_ptr<bool> playInModal(const QString& steps);
+
+// The control of that name under root; the test program ends when there is none.
+QWidget* child(const QObject* root, const QString& name);
+template <class T> T* child(const QObject* root, const QString& name) {
+    return qobject_cast<T*>(child(root, name));
+}
+// What a label, button, text field, drop-down list or frame shows, by object name.
+QStringList texts(const QObject* root, const QStringList& names);
 
 // The centre of a list row, where a user clicks it.
 QPoint rowCentre(const QAbstractItemView* view, int row);
