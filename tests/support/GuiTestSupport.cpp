@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,8 +48,13 @@ void playStep(QDialog* dialog, const QString& step) {
     auto* list = dialog->findChild<QAbstractItemView*>();
     if (step.startsWith(u'@')) {
         list->setCurrentIndex(list->model()->index(step.mid(1).toInt(), 0));
-    } else if (step.startsWith(u'=')) {
-        dialog->findChild<QLineEdit*>()->setText(step.mid(1));
+    } else if (const qsizetype equals = step.indexOf(u'='); equals >= 0) {
+        const QString name = step.first(equals);
+        QWidget* control = name.isEmpty() ? dialog->findChild<QLineEdit*>() : child(dialog, name);
+        if (auto* field = qobject_cast<QLineEdit*>(control))
+            field->setText(step.mid(equals + 1));
+        else
+            qobject_cast<QComboBox*>(control)->setCurrentText(step.mid(equals + 1));
     } else if (step.startsWith(u"dbl"_s)) {
         const QString row = step.mid(3);
         doubleClick(list->viewport(), row == u"-" ? QPoint(20, list->viewport()->height() - 4)
@@ -65,9 +71,9 @@ void playStep(QDialog* dialog, const QString& step) {
 
 } // namespace
 
-std::shared_ptr<bool> playInModal(const QString& steps) {
+std::shared_ptr<bool> playInModal(const QString& steps, std::function<void(QDialog*)> check) {
     auto opened = std::make_shared<bool>(false);
-    whenModal([opened, steps] {
+    whenModal([opened, steps, check] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
@@ -78,10 +84,12 @@ std::shared_ptr<bool> playInModal(const QString& steps) {
             else
                 playStep(dialog, step);
         }
-        if (dialog->isVisible()) {
+        if (check)
+            check(dialog);
+        else if (dialog->isVisible())
             QTest::qFail("the dialog is still open", __FILE__, __LINE__);
+        if (dialog->isVisible())
             dialog->reject();
-        }
     });
     return opened;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QAbstractItemView;
+class QDialog;
 
 namespace testsupport {
 
@@ -44,11 +45,13 @@ public:
 void whenModal(std::function<void()> action);
 
 // Plays comma-separated steps on the modal dialog once it waits in exec(): "@n" makes row n of its
-// list current and highlighted, "=text" types into its first text field, "dbln" double-clicks
-// row n ("dbl-" the empty space below the rows), "Enter" and "Esc" are keys for the control with
-// the focus, "close" is the close box, any other step clicks the button of that name. A dialog
-// the steps leave open is closed and the test fails. The flag tells whether a dialog was open.
-std::shared_ptr<bool> playInModal(const QString& steps);
+// list current and highlighted, "name=text" puts text into that field or chooses it in that
+// drop-down list ("=text": the first field), "dbln" double-clicks row n ("dbl-" the space below the
+// rows), "Enter" and "Esc" are keys for the control with the focus, "close" is the close box, any
+// other step clicks the button of that name. Then check runs on the dialog; a dialog still open
+// after it is cancelled, and without a check that fails the test. The flag tells whether a
+// dialog was open.
+std::shared_ptr<bool> playInModal(const QString& steps, std::function<void(QDialog*)> check = {});
 
 // The control of that name under root; the test program ends when there is none.
 QWidget* child(const QObject* root, const QString& name);
