@@ -46,9 +46,10 @@ namespace {
 
 void playStep(QDialog* dialog, const QString& step) {
     auto* list = dialog->findChild<QAbstractItemView*>();
+    const qsizetype equals = step.indexOf(u'=');
     if (step.startsWith(u'@')) {
         list->setCurrentIndex(list->model()->index(step.mid(1).toInt(), 0));
-    } else if (const qsizetype equals = step.indexOf(u'='); equals >= 0) {
+    } else if (equals >= 0) {
         const QString name = step.first(equals);
         QWidget* control = name.isEmpty() ? dialog->findChild<QLineEdit*>() : child(dialog, name);
         if (auto* field = qobject_cast<QLineEdit*>(control))
@@ -71,13 +72,13 @@ void playStep(QDialog* dialog, const QString& step) {
 
 } // namespace
 
-std::shared_ptr<bool> playInModal(const QString& steps, std::function<void(QDialog*)> check) {
-    auto opened = std::make_shared<bool>(false);
-    whenModal([opened, steps, check] {
+std::shared_ptr<QString> playInModal(const QString& steps, std::function<void(QDialog*)> check) {
+    auto title = std::make_shared<QString>();
+    whenModal([title, steps, check] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
-        *opened = true;
+        *title = dialog->windowTitle();
         for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
             if (!dialog->isVisible())
                 QTest::qFail(qPrintable(u"closed before "_s + step), __FILE__, __LINE__);
@@ -91,7 +92,7 @@ std::shared_ptr<bool> playInModal(const QString& steps, std::function<void(QDial
         if (dialog->isVisible())
             dialog->reject();
     });
-    return opened;
+    return title;
 }
 
 QWidget* child(const QObject* root, const QString& name) {
@@ -101,9 +102,9 @@ QWidget* child(const QObject* root, const QString& name) {
     return found;
 }
 
-QStringList texts(const QObject* root, const QStringList& names) {
+QString texts(const QObject* root, const QString& names) {
     QStringList result;
-    for (const QString& name : names) {
+    for (const QString& name : names.split(u' ')) {
         const QWidget* control = child(root, name);
         for (const char* property : {"text", "currentText", "title"}) {
             if (const QVariant text = control->property(property); text.isValid()) {
@@ -111,6 +112,17 @@ QStringList texts(const QObject* root, const QStringList& names) {
                 break;
             }
         }
+    }
+    return result.join(u'|');
+}
+
+QStringList rows(const QAbstractItemView* view, int columns) {
+    QStringList result;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column)
+            cells << view->model()->index(row, column).data().toString();
+        result << cells.join(u'|');
     }
     return result;
 }
