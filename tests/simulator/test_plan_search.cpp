@@ -1,6 +1,6 @@
-// The plan search against what it stands in for. On random weapons, performance changes,
-// characters and bonus sets with fractions, and on rows made to clamp, the evaluator must give the
-// Simulation's figures bit for bit, and the search's list must equal brute force over every plan,
+// The plan search against what it stands in for, on random weapons, performance changes,
+// characters and bonus sets with fractions, and on rows made to clamp: the evaluator must give the
+// Simulation's figures bit for bit, and the search's list must equal brute force over every plan
 // for every objective, with random limits and fixed steps.
 
 #include "bench/synthetic/SyntheticMaster.h"
@@ -20,8 +20,7 @@ using namespace planSearch;
 
 namespace {
 
-// The search's own kind of modification, not the simulator window's.
-using planSearch::Modification;
+using planSearch::Modification; // the search's own, not the simulator window's
 using Steps = std::vector<const Modification*>;
 
 // Rows the shipped masters lack: negative EXP and COST, a step that takes every figure below 0,
@@ -36,7 +35,9 @@ INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITI
     TAIKYU, HYOUJI, SORT_NO) VALUES (90, '端数', '試験', 0.3, 1.7, 0.1, -0.35, 0.25, 1, 90);
 )";
 
-QList<quint64> bits(const workTable::StepFigures& w, const combatCalc::Combat& c) {
+template <class Shown> QList<quint64> bits(const Shown& f) {
+    const workTable::StepFigures& w = f.weapon;
+    const combatCalc::Combat& c = f.combat;
     QList<quint64> all;
     for (double v : {w.minDamage, w.maxDamage, w.minWounds, w.maxWounds, w.critical, w.balance,
                      w.range, w.taikyu, w.exp, w.cost, c.minDamage, c.maxDamage, c.minWounds,
@@ -57,6 +58,13 @@ Steps offered(const Weapon& weapon, int k) {
     for (const Modification& m : weapon.mods)
         if (m.offeredAt(k))
             list.push_back(&m);
+    return list;
+}
+
+std::vector<qint32> inOrder(const Steps& plan) {
+    std::vector<qint32> list;
+    for (const Modification* m : plan)
+        list.push_back(m->seq);
     return list;
 }
 
@@ -87,7 +95,7 @@ class TestPlanSearch : public QObject {
     template <typename List> auto pick(const List& list) {
         return list[std::size_t(uniform(0, int(list.size()) - 1))];
     }
-    QList<qint32> seqs(const QString& sql) {
+    QList<qint32> query(const QString& sql) {
         QList<qint32> result;
         for (const QString& row : testsupport::sqlRows(m_db.handle(), sql))
             result.append(row.toInt());
@@ -103,13 +111,12 @@ class TestPlanSearch : public QObject {
     std::optional<Character> randomCharacter(std::optional<Profile>& profile, BonusChoice& bonus) {
         if (uniform(0, 3) == 0)
             return std::nullopt;
-        const QStringList ranks =
-            testsupport::sqlRows(m_db.handle(), u"SELECT LANK FROM LANK_INDEX"_s);
+        const QList<qint32> ranks = query(u"SELECT LANK FROM LANK_INDEX"_s);
         const auto stat = [this] {
             return QString::number(uniform(0, 250));
         };
         const auto rank = [&] {
-            return uniform(0, 5) ? pick(ranks) : u"無い"_s;
+            return uniform(0, 5) ? QString::number(pick(ranks)) : u"無い"_s;
         };
         profile = Profile{u"p"_s, stat(), stat(), stat(), stat(), stat(), rank(), rank()};
         BonusSet set;
@@ -134,101 +141,68 @@ private slots:
                  error.c_str());
     }
 
-    void evaluatorEqualsSimulation_data() {
+    void searchEqualsSimulationAndBruteForce_data() {
         QTest::addColumn<int>("master");
         QTest::newRow("sample") << 0;
         QTest::newRow("synthetic") << 1;
     }
-    void evaluatorEqualsSimulation() {
+    void searchEqualsSimulationAndBruteForce() {
         QFETCH(int, master);
         QVERIFY(m_db.open(m_masters[master]));
-        const QList<qint32> weapons = seqs(u"SELECT SEQ FROM BUKI_MASTER"_s);
-        const QList<qint32> changes = seqs(u"SELECT SEQ FROM CHANGE_SPEC_MASTER"_s) << 0 << 999;
-        for (int setup = 0; setup < 600; ++setup) {
+        const QList<qint32> weapons = query(u"SELECT SEQ FROM BUKI_MASTER"_s);
+        const QList<qint32> changes = query(u"SELECT SEQ FROM CHANGE_SPEC_MASTER"_s) << 0 << 999;
+        for (int trial = 0; trial < 280; ++trial) {
             const qint32 bukiSeq = pick(weapons);
             const qint32 changeSeq = pick(changes);
             std::optional<Profile> profile;
             BonusChoice bonus;
             const std::optional<Character> character = randomCharacter(profile, bonus);
-            const std::optional<Weapon> weapon = loadWeapon(m_db, bukiSeq, changeSeq, character);
-            QVERIFY(weapon);
-            // The catalogue empties the work table before each start.
-            QVERIFY(workTable::WorkTable(m_db).clear());
-            Simulation sim(m_db);
-            QCOMPARE(sim.start({bukiSeq, weapon->name}, profile, bonus), Simulation::Status::Ok);
-            QCOMPARE(sim.maxKaisu(), weapon->stepCount);
-            for (qint16 k = 0; k < weapon->stepCount; ++k) {
-                QList<qint32> listed, expected;
-                const std::vector<::Modification> rows = sim.offered(k).value();
-                for (const ::Modification& m : rows)
-                    listed.append(m.seq);
-                for (const Modification* m : offered(*weapon, k))
-                    expected.append(m->seq);
-                std::sort(listed.begin(), listed.end());
-                std::sort(expected.begin(), expected.end());
-                QCOMPARE(listed, expected);
-            }
-            const Evaluator evaluator(*weapon);
-            for (int n = 0; n < 10; ++n) {
-                Steps steps;
-                QString plan;
-                const int length = uniform(0, std::min<int>(kMaxPlanSteps, weapon->stepCount));
-                for (int k = 0; k < length && !offered(*weapon, k).empty(); ++k) {
-                    steps.push_back(pick(offered(*weapon, k)));
-                    plan += QString::number(steps.back()->seq) + u'.';
-                }
-                QVERIFY(sim.replayOn(changeSeq, plan).ok());
-                for (std::size_t k = 0; k <= steps.size(); ++k) {
-                    const ::Figures shown = sim.figures(qint16(k)).value();
-                    const planSearch::Figures mine = evaluator.evaluate(std::span(steps).first(k));
-                    QVERIFY2(bits(shown.weapon, shown.combat) == bits(mine.weapon, mine.combat),
-                             qPrintable(u"weapon %1, change %2, plan %3, step %4"_s.arg(bukiSeq)
-                                            .arg(changeSeq)
-                                            .arg(plan)
-                                            .arg(k)));
-                }
-            }
-        }
-    }
-
-    void searchEqualsBruteForce_data() {
-        QTest::addColumn<int>("master");
-        QTest::addColumn<Objective>("objective");
-        for (int master : {0, 1}) {
-            for (int o = 0; o <= int(Objective::Taikyu); ++o)
-                QTest::addRow("%s, objective %d", master ? "synthetic" : "sample", o)
-                    << master << Objective(o);
-        }
-    }
-    void searchEqualsBruteForce() {
-        QFETCH(int, master);
-        QFETCH(Objective, objective);
-        QVERIFY(m_db.open(m_masters[master]));
-        const QList<qint32> weapons = seqs(u"SELECT DISTINCT BUKI_SEQ FROM KAIZO_MASTER"_s);
-        const QList<qint32> changes = seqs(u"SELECT SEQ FROM CHANGE_SPEC_MASTER"_s);
-        for (int trial = 0; trial < 24; ++trial) {
-            std::optional<Profile> profile;
-            BonusChoice bonus;
-            const std::optional<Weapon> weapon =
-                loadWeapon(m_db, pick(weapons), pick(changes), randomCharacter(profile, bonus));
-            QVERIFY(weapon);
+            const Weapon weapon = loadWeapon(m_db, bukiSeq, changeSeq, character).value();
+            const Evaluator evaluator(weapon);
             // Fixed steps as the master has them, one of them sometimes a SEQ it lacks.
             std::vector<qint32> fixedSeqs;
             for (int k = 0, count = uniform(0, 2); k < count; ++k) {
-                const Steps choices = offered(*weapon, k);
-                fixedSeqs.push_back(choices.empty() || uniform(0, 4) == 0 ? 77777
-                                                                          : pick(choices)->seq);
+                const Steps choices = offered(weapon, k);
+                fixedSeqs.push_back(choices.empty() || !uniform(0, 4) ? 77777 : pick(choices)->seq);
             }
             const std::vector<Modification> fixed = loadSteps(m_db, fixedSeqs).value();
             Steps start;
             for (const Modification& m : fixed)
                 start.push_back(&m);
             std::vector<Steps> all;
-            everyPlan(*weapon, start, all);
-            const Evaluator evaluator(*weapon);
+            everyPlan(weapon, start, all);
+
+            // The catalogue empties the work table before each start.
+            QVERIFY(workTable::WorkTable(m_db).clear());
+            Simulation sim(m_db);
+            QCOMPARE(sim.start({bukiSeq, weapon.name}, profile, bonus), Simulation::Status::Ok);
+            QCOMPARE(sim.maxKaisu(), weapon.stepCount);
+            for (qint16 k = 0; k < weapon.stepCount; ++k) {
+                std::vector<qint32> listed, expected = inOrder(offered(weapon, k));
+                for (const ::Modification& m :
+                     sim.offered(k).value_or(std::vector<::Modification>()))
+                    listed.push_back(m.seq);
+                std::ranges::sort(listed);
+                std::ranges::sort(expected);
+                QCOMPARE(listed, expected);
+            }
+            for (int n = 0; n < 8; ++n) {
+                const Steps plan = pick(all);
+                QString text;
+                for (const Modification* m : plan)
+                    text += QString::number(m->seq) + u'.';
+                QVERIFY(sim.replayOn(changeSeq, text).ok());
+                for (std::size_t k = 0; k <= plan.size(); ++k)
+                    QVERIFY2(bits(sim.figures(qint16(k)).value()) ==
+                                 bits(evaluator.evaluate(std::span(plan).first(k))),
+                             qPrintable(u"weapon %1, change %2, plan %3, step %4"_s.arg(bukiSeq)
+                                            .arg(changeSeq)
+                                            .arg(text)
+                                            .arg(k)));
+            }
 
             Query query;
-            query.objective = objective;
+            query.objective = Objective(trial % (int(Objective::Taikyu) + 1));
             query.limit = pick(QList<int>{1, 3, 50});
             const auto some = [&](double workTable::StepFigures::*figure) {
                 const double value = evaluator.evaluate(pick(all)).weapon.*figure;
@@ -237,15 +211,15 @@ private slots:
             query.maxCost = some(&workTable::StepFigures::cost);
             query.maxExp = some(&workTable::StepFigures::exp);
             query.minTaikyu = some(&workTable::StepFigures::taikyu);
-            const int longest = std::min<int>(kMaxPlanSteps, weapon->stepCount);
+            const int longest = std::min<int>(kMaxPlanSteps, weapon.stepCount);
             if (uniform(0, 3) == 0)
                 query.steps =
                     qint16(uniform(int(fixed.size()), std::max<int>(longest, fixed.size())));
-            const int shortest = query.steps ? *query.steps : int(fixed.size()) + 1;
+            const int shortest = query.steps.value_or(qint16(fixed.size() + 1));
             std::erase_if(all, [&](const Steps& plan) {
                 const workTable::StepFigures f = evaluator.evaluate(plan).weapon;
-                const int length = int(plan.size());
-                return length < shortest || length > query.steps.value_or(longest) ||
+                return int(plan.size()) < shortest ||
+                       int(plan.size()) > query.steps.value_or(longest) ||
                        f.cost > query.maxCost.value_or(f.cost) ||
                        f.exp > query.maxExp.value_or(f.exp) ||
                        f.taikyu < query.minTaikyu.value_or(f.taikyu);
@@ -257,7 +231,7 @@ private slots:
                 std::vector<std::pair<qint64, qint32>> order;
                 for (const Modification* m : plan)
                     order.emplace_back(m->sortNo, m->seq);
-                return std::tuple(-objectiveOf(objective, f), f.weapon.cost, f.weapon.exp,
+                return std::tuple(-objectiveOf(query.objective, f), f.weapon.cost, f.weapon.exp,
                                   plan.size(), order);
             };
             std::sort(all.begin(), all.end(),
@@ -265,18 +239,14 @@ private slots:
             all.resize(std::min<std::size_t>(all.size(), std::size_t(query.limit)));
 
             Control control;
-            const Result result = search(*weapon, query, fixed, &control);
+            const Result result = search(weapon, query, fixed, &control);
             QCOMPARE(control.done.load(), control.total.load());
             QCOMPARE(result.plans.size(), all.size());
             for (std::size_t i = 0; i < all.size(); ++i) {
                 const planSearch::Figures f = evaluator.evaluate(all[i]);
-                std::vector<qint32> expected;
-                for (const Modification* m : all[i])
-                    expected.push_back(m->seq);
-                QCOMPARE(result.plans[i].steps, expected);
-                QCOMPARE(result.plans[i].value, objectiveOf(objective, f));
-                QCOMPARE(bits(result.plans[i].figures.weapon, result.plans[i].figures.combat),
-                         bits(f.weapon, f.combat));
+                QCOMPARE(result.plans[i].steps, inOrder(all[i]));
+                QCOMPARE(result.plans[i].value, objectiveOf(query.objective, f));
+                QCOMPARE(bits(result.plans[i].figures), bits(f));
             }
         }
     }
@@ -295,9 +265,7 @@ private slots:
         QCOMPARE(control.done.load(), qint64(weapons.size()));
         for (std::size_t i = 0; i < weapons.size(); ++i) {
             const Weapon alone = loadWeapon(m_db, weapons[i].seq, 90, character).value();
-            const planSearch::Figures inList = Evaluator(weapons[i]).evaluate({});
-            const planSearch::Figures byItself = Evaluator(alone).evaluate({});
-            QCOMPARE(bits(inList.weapon, inList.combat), bits(byItself.weapon, byItself.combat));
+            QCOMPARE(bits(Evaluator(weapons[i]).evaluate({})), bits(Evaluator(alone).evaluate({})));
             const Result expected = search(alone, query);
             QCOMPARE(results[i].plans.size(), expected.plans.size());
             for (std::size_t p = 0; p < expected.plans.size(); ++p)
