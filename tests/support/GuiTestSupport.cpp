@@ -116,7 +116,7 @@ QString texts(const QObject* root, const QString& names) {
     return result.join(u'|');
 }
 
-QStringList rows(const QAbstractItemView* view, int columns) {
+QStringList listRows(const QAbstractItemView* view, int columns) {
     QStringList result;
     for (int row = 0; row < view->model()->rowCount(); ++row) {
         QStringList cells;

@@ -63,7 +63,7 @@ template <class T> T* child(const QObject* root, const QString& name) {
 // drop-down list's choice, a frame's title; joined by "|".
 QString texts(const QObject* root, const QString& names);
 // The rows of a list, each its first columns joined by "|".
-QStringList rows(const QAbstractItemView* view, int columns = 1);
+QStringList listRows(const QAbstractItemView* view, int columns = 1);
 
 // The centre of a list row, where a user clicks it.
 QPoint rowCentre(const QAbstractItemView* view, int row);
