@@ -111,14 +111,13 @@ class TestPlanSearch : public QObject {
     std::optional<Character> randomCharacter(std::optional<Profile>& profile, BonusChoice& bonus) {
         if (uniform(0, 3) == 0)
             return std::nullopt;
-        const QList<qint32> ranks = query(u"SELECT LANK FROM LANK_INDEX"_s);
-        const auto stat = [this] {
-            return QString::number(uniform(0, 250));
-        };
-        const auto rank = [&] {
-            return uniform(0, 5) ? QString::number(pick(ranks)) : u"無い"_s;
-        };
-        profile = Profile{u"p"_s, stat(), stat(), stat(), stat(), stat(), rank(), rank()};
+        const QStringList ranks =
+            testsupport::sqlRows(m_db.handle(), u"SELECT LANK FROM LANK_INDEX"_s) << u"無い"_s;
+        QString texts[7];
+        for (int i = 0; i < 7; ++i)
+            texts[i] = i < 5 ? QString::number(uniform(0, 250)) : pick(ranks);
+        profile =
+            Profile{u"p"_s, texts[0], texts[1], texts[2], texts[3], texts[4], texts[5], texts[6]};
         BonusSet set;
         for (QString* value : {&set.minDamage, &set.maxDamage, &set.minWounds, &set.maxWounds,
                                &set.critical, &set.balance})
@@ -159,9 +158,11 @@ private slots:
             const std::optional<Character> character = randomCharacter(profile, bonus);
             const Weapon weapon = loadWeapon(m_db, bukiSeq, changeSeq, character).value();
             const Evaluator evaluator(weapon);
-            // Fixed steps as the master has them, one of them sometimes a SEQ it lacks.
+            // Fixed steps as the master has them, one of them sometimes a SEQ it lacks, never more
+            // than the weapon offers.
             std::vector<qint32> fixedSeqs;
-            for (int k = 0, count = uniform(0, 2); k < count; ++k) {
+            for (int k = 0, count = uniform(0, std::min<int>(2, weapon.stepCount)); k < count;
+                 ++k) {
                 const Steps choices = offered(weapon, k);
                 fixedSeqs.push_back(choices.empty() || !uniform(0, 4) ? 77777 : pick(choices)->seq);
             }
