@@ -33,17 +33,14 @@ using Kind = frmBukiSpec::Outcome::Kind;
 namespace {
 
 // Keeps what is placed; a refusing clipboard keeps nothing, as one held by another program.
-class FakeClipboard : public clipboard::Access {
-public:
+struct FakeClipboard : clipboard::Access {
     FakeClipboard() { clipboard::setAccess(this); }
     ~FakeClipboard() override { clipboard::setAccess(nullptr); }
-    void clear() override { m_text.clear(); }
-    void setText(const QString& text) override { m_text = refuse ? QString() : text; }
-    QString text() const override { return m_text; }
+    void clear() override { kept.clear(); }
+    void setText(const QString& text) override { kept = refuse ? QString() : text; }
+    QString text() const override { return kept; }
+    QString kept;
     bool refuse = false;
-
-private:
-    QString m_text;
 };
 
 const QString kNotSelected = u"選択されてなす"_s;
@@ -402,7 +399,7 @@ private slots:
             if (button == u"Shift")
                 QTest::keyPress(&w, Qt::Key_Shift);
             click(button == u"Shift" ? u"cmdBukiClip"_s : button);
-            copied << board.text();
+            copied << board.kept;
         }
         QCOMPARE(w.shiftState(), qint16(0));
         QCOMPARE(copied.mid(0, 3),

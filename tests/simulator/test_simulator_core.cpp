@@ -107,17 +107,9 @@ private slots:
         QCOMPARE(m_sim->change().caption, u"一般 : 一般品"_s);
         QVERIFY(!m_sim->status()); // no character: the combat figures are the weapon's own
         QCOMPARE(text(m_sim->figures(0)->combat), u"10～20 5～15 10 50 15"_s);
+        // The list rows the window shows are its own test's; here the steps they apply.
         const std::vector<Modification> atZero = m_sim->offered(0).value();
-        QStringList offered;
-        for (const Modification& m : atZero)
-            offered
-                << u"%1|%2|%3|%4|%5"_s.arg(m.seq).arg(m.name, m.exp).arg(m.cost).arg(m.description);
-        QCOMPARE(offered, QStringList({u"101|攻撃強化|10|12500|最大ダメージ+3　耐久-2　"_s,
-                                       u"102|耐久削り|5|0|耐久-20　"_s,
-                                       u"103|耐久補強|5|1000|耐久+5　特殊効果"_s,
-                                       u"104|見た目変更|0|0|外見が変わる"_s}));
-        QCOMPARE(m_sim->offered(1)->size(), std::size_t(5)); // 105 from step 1 on
-
+        QCOMPARE(m_sim->offered(1)->size(), atZero.size() + 1); // 105 from step 1 on
         QCOMPARE(m_sim->apply(atZero[0]).kaisu, qint16(1));
         QCOMPARE(m_sim->stepSlots()[0],
                  (StepSlot{u"攻撃強化"_s, u"( 最大ダメージ+3　耐久-2　)"_s, 101}));
@@ -240,19 +232,20 @@ private slots:
     }
     void texts() {
         QFETCH(QStringList, row);
-        ShownFigures shown;
-        shown.jukuren = u"45"_s;
-        shown.bukiName = u"ロングソード"_s;
-        shown.damage = u"12～25"_s;
-        shown.critical = u"18"_s;
-        shown.balance = u"45"_s;
-        shown.taikyu = u"15"_s;
-        shown.changeCaption = u"鍛冶 : 名匠の作"_s;
-        shown.changeSeq = row[0].toInt();
-        shown.cost = row[1];
-        shown.balanceTassei = row[2];
-        shown.steps = row[3].split(u',');
-        shown.maxKaisu = qint16(row[4].toInt());
+        const ShownFigures shown{u"45"_s,
+                                 row[1],
+                                 u"ロングソード"_s,
+                                 qint16(row[4].toInt()),
+                                 row[3].split(u','),
+                                 u"12～25"_s,
+                                 {},
+                                 u"18"_s,
+                                 u"45"_s,
+                                 {},
+                                 u"15"_s,
+                                 row[2],
+                                 u"鍛冶 : 名匠の作"_s,
+                                 row[0].toInt()};
         const QHash<QString, QString (*)(const ShownFigures&)> build = {
             {u"steps"_s, clipboardText::planSteps},
             {u"figures"_s, clipboardText::weaponFigures},
