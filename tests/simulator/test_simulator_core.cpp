@@ -217,11 +217,11 @@ private slots:
     // weapon's step count given; then the text built and the one expected.
     void texts_data() {
         rows({"23|12,300|(150)|攻撃強化,耐久強化|5|steps|45式ロングソード 攻撃強化→耐久強化|steps",
-              "23|12,300|(150)|攻撃強化,耐久強化|5|spec|12～25 クリティカル18 バランス45 "
+              "23|12,300|(150)|攻撃強化,耐久強化|5|saved|12～25 クリティカル18 バランス45 "
               "耐久15|saved "
               "figures",
-              "23|12,300|(150)|攻撃強化|5|jukuren|45|saved proficiency",
-              "30|12,300|(150)|攻撃強化|5|jukuren|鍛冶 : 名匠の作45|saved proficiency, changed",
+              "23|12,300|(150)|攻撃強化|5|proficiency|45|saved proficiency",
+              "30|12,300|(150)|攻撃強化|5|proficiency|鍛冶 : 名匠の作45|saved proficiency, changed",
               "30|12,300|(150)|攻撃強化|5|figures|鍛冶 : 名匠の作45式ロングソード　ダメージ12-25　"
               "クリティカル18　バランス45　耐久15|figures, changed",
               "23||(-10)|a|5|summary|○費用\r\n○a\r\n○ダメージ12-"
@@ -250,8 +250,8 @@ private slots:
             {u"steps"_s, clipboardText::planSteps},
             {u"figures"_s, clipboardText::weaponFigures},
             {u"summary"_s, clipboardText::weaponSummary},
-            {u"spec"_s, planStore::specText},
-            {u"jukuren"_s, planStore::jukurenText}};
+            {u"saved"_s, planStore::specText},
+            {u"proficiency"_s, planStore::jukurenText}};
         QCOMPARE(build.value(row[5])(shown), row[6]);
     }
 
