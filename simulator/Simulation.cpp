@@ -135,7 +135,7 @@ Simulation::Result Simulation::reset() {
     return {Status::Ok, 0};
 }
 
-Simulation::Result Simulation::replayOn(qint32 changeSeq, const QString& plan) {
+Simulation::Result Simulation::replayOn(qint32 changeSeq, QString plan) {
     // All in one go: faster, and a statement that fails leaves the simulation as it was.
     const std::array<StepSlot, MaxSteps> slotsBefore = m_slots;
     const QString planBefore = m_plan;

@@ -79,7 +79,7 @@ public:
     // Puts a performance change in force and applies a plan string on step 0 of it: the
     // performance change command with the current plan, and a loaded plan with its own. At most
     // five steps are applied; an item that is not a SEQ ends the plan there.
-    Result replayOn(qint32 changeSeq, const QString& plan);
+    Result replayOn(qint32 changeSeq, QString plan);
     // The status dialog's outcome (or, cancelled, the status as it was): the working copy, the
     // rank the weapon's skill uses and the bonus set; rebuilds the bonus row.
     Status setStatus(const Profile& working, const QString& rank, const BonusChoice& bonus);

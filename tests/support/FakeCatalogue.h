@@ -19,7 +19,8 @@ public:
     void selectBonusSet(int row) override;
     void showWorkingCopy(const std::optional<Profile>& copy) override;
 
-    std::optional<Weapon> weapon = Weapon{1, QStringLiteral("ロングソード")};
+    std::optional<Weapon> weapon =
+        Weapon{1, QStringLiteral("ロングソード"), {}, {}, {}, {}, {}, {}, {}, {}};
     ProfileListModel profiles;
     int profileRow = -1; // the profile in use, -1 for none
     BonusSetListModel bonusSets;
