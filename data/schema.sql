@@ -2,7 +2,7 @@
 --
 -- Text columns compare case-insensitively, as the original database engine did. The foreign keys
 -- let zelnoa-mkdb reject sample data that points nowhere; the program never relies on them.
--- The scratch table WORK_BUKI_DATA is created by the program itself when it opens the file.
+-- The scratch table WORK_BUKI_DATA is not part of the file: the program keeps it in memory.
 
 CREATE TABLE SHURUI_MASTER (
     SEQ         INTEGER PRIMARY KEY,

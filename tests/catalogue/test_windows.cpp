@@ -152,15 +152,19 @@ private slots:
     }
 
     void catalogueWindow() {
-        // A row left from an earlier run, which each start must clear.
+        // A type without shown weapons, and a row left in the work table, which each start must
+        // clear.
+        testsupport::changeFixtureMaster(m_db, m_dir.filePath(u"master.db"_s),
+                                         "INSERT INTO SHURUI_MASTER VALUES (3, '槍', 30, 1)");
         testsupport::sqlExec(m_db.handle(), "INSERT INTO WORK_BUKI_DATA (KAISU) VALUES (0)");
         frmBuki& w = catalogue();
         auto* tabs = child<QTabBar>(&w, u"tabShurui"_s);
         QStringList tabTexts;
         for (int tab = 0; tab < tabs->count(); ++tab)
             tabTexts << tabs->tabText(tab) + u':' + tabs->tabToolTip(tab);
-        QCOMPARE(tabTexts.join(u' '),
-                 u"全て:全ての種類を表示 剣:剣を表示します。 弓:弓を表示します。"_s);
+        QCOMPARE(
+            tabTexts.join(u' '),
+            u"全て:全ての種類を表示 剣:剣を表示します。 弓:弓を表示します。 槍:槍を表示します。"_s);
         // Every shown weapon by type, then by sort number and maximum damage.
         ReportList* weapons = list(u"lvwBuki"_s);
         QCOMPARE(listRows(weapons).join(u' '), u"飾り剣 短剣 ロングソード 試験用の剣 長弓"_s);
@@ -183,8 +187,7 @@ private slots:
         QCOMPARE(m_opened, QStringList(2, u"ロングソード0"_s));
         tabs->setCurrentIndex(2);
         QCOMPARE(listRows(weapons), QStringList{u"長弓"_s});
-        testsupport::sqlExec(m_db.handle(), "UPDATE BUKI_MASTER SET HYOUJI = 0");
-        tabs->setCurrentIndex(1);
+        tabs->setCurrentIndex(3);
         click(u"cmdSim"_s);
         QCOMPARE(m_boxes->texts(), QStringList({kNotSelected, kNotSelected, u"武器項目なす"_s}));
     }
@@ -543,10 +546,13 @@ private slots:
         playInModal(u"txtName=次郎,Esc"_s);
         QVERIFY(!frmProfile::intFormStartMod(nullptr, m_db, kHero));
         // Ranks numbered with gaps still select the ranks stored; without ranks nothing opens.
-        testsupport::sqlExec(m_db.handle(), "UPDATE LANK_INDEX SET SORT_NO = SORT_NO * 2 + 100");
+        const QString master = m_dir.filePath(u"master.db"_s);
+        testsupport::changeFixtureMaster(m_db, master,
+                                         "UPDATE LANK_INDEX SET SORT_NO = SORT_NO * 2 + 100");
         playInModal(u"cmdOK"_s);
         QCOMPARE(frmProfile::intFormStartMod(nullptr, m_db, kHero), std::optional(kHero));
-        testsupport::sqlExec(m_db.handle(), "DELETE FROM LANK_MASTER; DELETE FROM LANK_INDEX");
+        testsupport::changeFixtureMaster(m_db, master,
+                                         "DELETE FROM LANK_MASTER; DELETE FROM LANK_INDEX");
         const auto opened = playInModal(u"cmdOK"_s);
         QVERIFY(!frmProfile::intFormStartReg(nullptr, m_db));
         QVERIFY(!frmProfile::intFormStartChange(nullptr, m_db, {kHero, u"1"_s, true, {}, 0}));

@@ -60,7 +60,9 @@ class TestSimulatorCore : public QObject {
         m_sim.emplace(m_db);
         QCOMPARE(m_sim->start({weapon, u"剣"_s}, profile, kNoSet), Simulation::Status::Ok);
     }
-    void sql(const char* statement) { testsupport::sqlExec(m_db.handle(), statement); }
+    void change(const char* statement) {
+        testsupport::changeFixtureMaster(m_db, m_dir.filePath(u"master.db"_s), statement);
+    }
     QString figures(qint16 kaisu) const { return text(m_sim->figures(kaisu)->weapon); }
     // Item i of the plan is the SEQ of slot i - 1, and the table holds as many steps.
     void verifyPlanMatchesSlots() {
@@ -142,15 +144,16 @@ private slots:
                               figures(0), figures(2), m_sim->status()->rank);
         };
         const auto before = state();
-        sql("ALTER TABLE KAIZO_MASTER RENAME TO GONE");
-        QCOMPARE(m_sim->apply({101, {}, {}, 0, {}}).status, Simulation::Status::DatabaseFailed);
-        QCOMPARE(m_sim->replayOn(23, u"101."_s).status, Simulation::Status::DatabaseFailed);
+        const auto failsWithout = [&](const char* table, auto command) {
+            const testsupport::HiddenTable hidden(m_db, table);
+            QCOMPARE(command(), Simulation::Status::DatabaseFailed);
+        };
+        failsWithout("KAIZO_MASTER", [&] { return m_sim->apply({101, {}, {}, 0, {}}).status; });
+        failsWithout("KAIZO_MASTER", [&] { return m_sim->replayOn(23, u"101."_s).status; });
         QCOMPARE(state(), before);
-        sql("ALTER TABLE GONE RENAME TO KAIZO_MASTER; ALTER TABLE BUKI_MASTER RENAME TO GONE");
-        QCOMPARE(m_sim->reset().status, Simulation::Status::DatabaseFailed);
+        failsWithout("BUKI_MASTER", [&] { return m_sim->reset().status; });
         QCOMPARE(state(), before);
-        sql("ALTER TABLE GONE RENAME TO BUKI_MASTER; ALTER TABLE LANK_MASTER RENAME TO GONE");
-        QCOMPARE(m_sim->setStatus(kHero, u"1"_s, kNoSet), Simulation::Status::DatabaseFailed);
+        failsWithout("LANK_MASTER", [&] { return m_sim->setStatus(kHero, u"1"_s, kNoSet); });
         QCOMPARE(state(), before);
     }
 
@@ -269,13 +272,14 @@ private slots:
                              blue + u"バランス+5</font>  "_s,
                          QString()}));
         QCOMPARE(clipboardText::modificationList(m_db, 3), std::optional(QString()));
-        sql("DROP TABLE KAIZO_MASTER");
+        const testsupport::HiddenTable hidden(m_db, "KAIZO_MASTER");
         QCOMPARE(clipboardText::modificationList(m_db, 1), std::nullopt);
     }
 
     // Categories in the order of their first change; hidden changes and empty categories left out.
     void changeGroups() {
-        sql("INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITICAL, "
+        change(
+            "INSERT INTO CHANGE_SPEC_MASTER (SEQ, NAME, SHURUI, MIN_DAMAGE, MAX_DAMAGE, CRITICAL, "
             "BLANCE, TAIKYU, HYOUJI, SORT_NO) VALUES (24, '粗悪品', '一般', -1, -2, 0, 0, -5, 1, "
             "3), "
             "(31, '業物', '鍛冶', 1, 2, 1, 0, 0, 1, 0), (32, '試作品', '鍛冶', 0, 0, 0, 0, 0, 0, "
@@ -292,7 +296,7 @@ private slots:
         QCOMPARE(shown,
                  QStringList({u"鍛冶 31 業物 1～2 1 0 0"_s, u"鍛冶 30 名匠の作 2～4 3 -60 -50"_s,
                               u"一般 23 一般品 0～0 0 0 0"_s, u"一般 24 粗悪品 -1～-2 0 0 -5"_s}));
-        sql("DROP TABLE CHANGE_SPEC_MASTER");
+        const testsupport::HiddenTable hidden(m_db, "CHANGE_SPEC_MASTER");
         QCOMPARE(changeCatalogue::groups(m_db), std::nullopt);
     }
 

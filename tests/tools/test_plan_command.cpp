@@ -102,7 +102,7 @@ private slots:
             const QStringList cells = output.rows[i].split(u'\t');
             QCOMPARE(cells[0], QString::number(i));
             QVERIFY(cells[5].toDouble() <= previous);
-            QVERIFY(cells[12].remove(u',').toInt() <= 20000);
+            QVERIFY(QString(cells[12]).remove(u',').toInt() <= 20000);
             previous = cells[5].toDouble();
         }
     }
