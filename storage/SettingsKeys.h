@@ -1,5 +1,6 @@
 #pragma once
-// Every section and key name of the settings file, in one place.
+// The settings file's section names and the keys of its "SYSTEM" and "WEAPON" sections. The keys
+// of a profile or bonus set section stand beside their conversion, in catalogue/SideListStore.cpp.
 
 #include <QString>
 
