@@ -149,14 +149,14 @@ QString numberText(double value) {
     std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
 
     std::string text = value < 0 ? "-" : "";
-    // Plain decimal covers every value the program stores; only the absurd extremes fall back
-    // to an exponent, which the lenient reading still reads back.
-    if (exponent > 15 || exponent < -20) {
+    // Plain decimal, however small the value; only absurdly large ones fall back to an
+    // exponent, which the lenient reading still reads back.
+    if (exponent > 15) {
         text += digits.substr(0, 1);
         if (digits.size() > 1)
             text += "." + digits.substr(1);
-        text += exponent < 0 ? "E-" : "E+";
-        const std::string power = std::to_string(std::abs(exponent));
+        text += "E+";
+        const std::string power = std::to_string(exponent);
         text += (power.size() < 2 ? "0" : "") + power;
     } else if (exponent < 0) {
         text += "0." + std::string(size_t(-exponent - 1), '0') + digits;
