@@ -61,6 +61,24 @@ double readWhole(Cursor& cursor, int radix) {
 // below safe for absurdly long exponent digits.
 constexpr qint64 ExponentCap = 100000;
 
+// The exponent part after the mantissa ("E", a sign, digits), 0 when there is none.
+qint64 readExponent(Cursor& cursor) {
+    if (cursor.peek() != u'e' && cursor.peek() != u'E')
+        return 0;
+    cursor.next();
+    bool negative = false;
+    if (cursor.peek() == u'+' || cursor.peek() == u'-') {
+        negative = cursor.peek() == u'-';
+        cursor.next();
+    }
+    qint64 exponent = 0;
+    for (QChar c = cursor.peek(); isDigit(c); c = cursor.peek()) {
+        exponent = std::min(exponent * 10 + (c.unicode() - u'0'), ExponentCap);
+        cursor.next();
+    }
+    return negative ? -exponent : exponent;
+}
+
 } // namespace
 
 double readLenient(QStringView text) {
@@ -99,21 +117,7 @@ double readLenient(QStringView text) {
     if (pointAt < 0)
         pointAt = qint64(digits.size());
 
-    qint64 exponent = 0;
-    if (cursor.peek() == u'e' || cursor.peek() == u'E') {
-        cursor.next();
-        bool negativeExponent = false;
-        if (cursor.peek() == u'+' || cursor.peek() == u'-') {
-            negativeExponent = cursor.peek() == u'-';
-            cursor.next();
-        }
-        for (QChar c = cursor.peek(); isDigit(c); c = cursor.peek()) {
-            exponent = std::min(exponent * 10 + (c.unicode() - u'0'), ExponentCap);
-            cursor.next();
-        }
-        if (negativeExponent)
-            exponent = -exponent;
-    }
+    const qint64 exponent = readExponent(cursor);
 
     const auto firstNonZero = digits.find_first_not_of('0');
     if (firstNonZero == std::string::npos)
