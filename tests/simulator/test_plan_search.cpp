@@ -180,7 +180,8 @@ private slots:
             QCOMPARE(sim.maxKaisu(), weapon.stepCount);
             for (qint16 k = 0; k < weapon.stepCount; ++k) {
                 std::vector<qint32> listed, expected = inOrder(offered(weapon, k));
-                for (const ::Modification& m : sim.offered(k).value())
+                for (const ::Modification& m :
+                     sim.offered(k).value_or(std::vector<::Modification>()))
                     listed.push_back(m.seq);
                 std::ranges::sort(listed);
                 std::ranges::sort(expected);
