@@ -235,16 +235,16 @@ private slots:
     void texts_data() {
         addRows(
             {"23|12,300|(150)|攻撃強化,耐久強化|5|steps|45式ロングソード 攻撃強化→耐久強化|steps",
-             "23|12,300|(150)|攻撃強化,耐久強化|5|saved|12～25 クリティカル18 バランス45 "
-             "耐久15|saved "
-             "figures",
+             "23|12,300|(150)|攻撃強化,耐久強化|5|saved|"
+             "12～25 クリティカル18 バランス45 耐久15|saved figures",
              "23|12,300|(150)|攻撃強化|5|proficiency|45|saved proficiency",
              "30|12,300|(150)|攻撃強化|5|proficiency|鍛冶 : 名匠の作45|saved proficiency, changed",
-             "30|12,300|(150)|攻撃強化|5|figures|鍛冶 : 名匠の作45式ロングソード　ダメージ12-25　"
-             "クリティカル18　バランス45　耐久15|figures, changed",
-             "23||(-10)|a|5|summary|○費用\r\n○a\r\n○ダメージ12-"
-             "25　クリティカル18　バランス45　耐久15\r\n"
-             "○バランス80％達成DEX -10|summary, one step, cost 0",
+             "30|12,300|(150)|攻撃強化|5|figures|"
+             "鍛冶 : 名匠の作45式ロングソード　ダメージ12-25　クリティカル18　バランス45　耐久15|"
+             "figures, changed",
+             "23||(-10)|a|5|summary|○費用\r\n○a\r\n"
+             "○ダメージ12-25　クリティカル18　バランス45　耐久15\r\n○バランス80％達成DEX -10|"
+             "summary, one step, cost 0",
              "23|12,300|(150)|a,,c|5|steps|45式ロングソード a|an empty slot ends the steps",
              "23|12,300|(150)|a,b,c|2|steps|45式ロングソード a→b|no step past the weapon's last"});
     }

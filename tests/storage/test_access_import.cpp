@@ -163,9 +163,7 @@ private slots:
              "100000|||file cut at 100000", "-1|||garbage after the header",
              "0|printf partial > \"$2\"; kill -SEGV $$|異常終了|converter crashes after writing",
              "0|exec sleep 30|終わりませんでした|converter hangs",
-             "0|echo 'おかしなファイルです' >&2; exit 1|おかしなファイルです|converter fails with "
-             "a "
-             "message",
+             "0|echo 'おかしなファイルです' >&2; exit 1|おかしなファイルです|converter says why",
              "0|exit 0|DateTest|converter claims success, writes nothing",
              "0|missing|起動できません|converter missing",
              "0|default|SHURUI_MASTER|no master tables"});
