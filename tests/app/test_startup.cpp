@@ -24,11 +24,13 @@
 #include <QtTest>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using State = SingleInstance::State;
+using testsupport::addRows;
 
 namespace {
 
@@ -94,33 +96,25 @@ private slots:
 
     // The name is read trimmed of spaces; an empty one becomes the default and is written back.
     // A failed open creates no database file (nor any other but the new settings file); an
-    // Access file that cannot be converted is a failed open too.
+    // Access file that cannot be converted is a failed open too. The settings file's value ("-":
+    // no such file), the name the sample is copied under, the result, and whether the default is
+    // written (else the settings file stays byte for byte).
     void openDatabase_data() {
-        QTest::addColumn<QString>("database"); // the settings file's value; null: no such file
-        QTest::addColumn<QString>("sampleAs");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<bool>("writesDefault"); // else the settings file stays byte for byte
-        const QString sample = u"vaelbuki.mdb"_s;
-        QTest::newRow("no settings file") << QString() << sample << 0 << true;
-        QTest::newRow("spaces only") << u"   "_s << sample << 0 << true;
-        QTest::newRow("spaced name") << u"  custom.mdb  "_s << u"custom.mdb"_s << 0 << false;
-        QTest::newRow("default missing") << QString() << QString() << 1 << true;
-        QTest::newRow("named file missing") << u"gone.mdb"_s << sample << 1 << false;
-        QTest::newRow("Access file that fails") << u"other.mdb"_s << QString() << 1 << false;
+        addRows({"-|vaelbuki.mdb|0|w|no settings file", "   |vaelbuki.mdb|0|w|spaces only",
+                 "  custom.mdb  |custom.mdb|0|=|spaced name", "-||1|w|default missing",
+                 "gone.mdb|vaelbuki.mdb|1|=|named file missing",
+                 "other.mdb||1|=|Access file that fails"});
     }
     void openDatabase() {
-        QFETCH(QString, database);
-        QFETCH(QString, sampleAs);
-        QFETCH(int, result);
-        QFETCH(bool, writesDefault);
+        QFETCH(QStringList, row);
         const QByteArray ini =
-            database.isNull() ? QByteArray() : "[SYSTEM]\r\nDatabase=" + database.toUtf8() + "\r\n";
+            row[0] == u"-" ? QByteArray() : "[SYSTEM]\r\nDatabase=" + row[0].toUtf8() + "\r\n";
         if (!ini.isNull())
             testsupport::writeBytes(iniPath(), ini);
-        if (!sampleAs.isEmpty())
-            testsupport::copySampleDatabase(m_dir->path(), sampleAs);
-        if (database == u"other.mdb")
-            testsupport::writeBytes(m_dir->filePath(database),
+        if (!row[1].isEmpty())
+            testsupport::copySampleDatabase(m_dir->path(), row[1]);
+        if (row[0] == u"other.mdb")
+            testsupport::writeBytes(m_dir->filePath(row[0]),
                                     "\0\1\0\0Standard Jet DB\0 cut short"_ba);
         QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
         testsupport::RecordingMessageBoxes boxes;
@@ -129,65 +123,55 @@ private slots:
         ProgramPaths paths = programPaths(QCoreApplication::applicationDirPath(), u"zelnoa"_s);
         paths.settingsFile = iniPath();
         paths.databaseFolders = {m_dir->path()};
-        QCOMPARE(modMain::intOpenDatabase(paths, {db, settings}), qint16(result));
+        QCOMPARE(modMain::intOpenDatabase(paths, {db, settings}), qint16(row[2].toInt()));
         QCOMPARE(boxes.texts(), QStringList());
         QCOMPARE(
             db.isOpen()
                 ? QFileInfo(QString::fromUtf8(sqlite3_db_filename(db.handle(), "main"))).fileName()
                 : QString(),
-            result == 0 ? sampleAs : QString());
-        if (writesDefault)
+            row[2] == u"0" ? row[1] : QString());
+        if (row[3] == u"w")
             QCOMPARE(settings.value(u"SYSTEM"_s, u"Database"_s), u"vaelbuki.mdb"_s);
         else
             QCOMPARE(testsupport::readBytes(iniPath()), ini);
         if (ini.isNull())
             files.append(u"zelnoa.ini"_s);
-        if (result == 1)
+        if (row[2] == u"1")
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), files);
     }
 
-    // The mode the executable's folder gives, and where the settings file and the master are
-    // then sought: $BIN the executable's folder, $PREFIX above it, $XDG the XDG folders' root.
+    // What the executable's folder holds, the XDG variables (absolute, relative or unset) and a
+    // master of the user's own in the data folder; then the settings file, the master and the
+    // Access copy folder: $BIN the executable's folder, $PREFIX above it, $XDG the XDG root.
     void whereFilesLive_data() {
-        QTest::addColumn<QString>("holds");    // what the executable's folder holds
-        QTest::addColumn<QString>("xdg");      // the XDG variables: "absolute", "relative", "unset"
-        QTest::addColumn<QString>("userData"); // a master of the user's own in the data folder
-        QTest::addColumn<QStringList>("expected"); // settings, master, Access copy folder
-        const QStringList portable = {u"$BIN/zelnoa.ini"_s, u"$BIN/vaelbuki.mdb"_s, QString()};
-        QTest::newRow("own settings") << u"zelnoa.ini"_s << u"absolute"_s << QString() << portable;
-        QTest::newRow("own master") << u"vaelbuki.mdb"_s << u"absolute"_s << QString() << portable;
-        QTest::newRow("installed")
-            << QString() << u"absolute"_s << QString()
-            << QStringList{u"$XDG/config/zelnoa/zelnoa.ini"_s,
-                           u"$PREFIX/share/zelnoa/vaelbuki.mdb"_s, u"$XDG/cache/zelnoa"_s};
-        const QStringList home = {u"$HOME/.config/zelnoa/zelnoa.ini"_s,
-                                  u"$PREFIX/share/zelnoa/vaelbuki.mdb"_s, u"$HOME/.cache/zelnoa"_s};
-        QTest::newRow("installed, no XDG") << QString() << u"unset"_s << QString() << home;
-        QTest::newRow("installed, relative XDG") << QString() << u"relative"_s << QString() << home;
-        QTest::newRow("installed, the user's own master")
-            << QString() << u"absolute"_s << u"vaelbuki.mdb"_s
-            << QStringList{u"$XDG/config/zelnoa/zelnoa.ini"_s, u"$XDG/data/zelnoa/vaelbuki.mdb"_s,
-                           u"$XDG/cache/zelnoa"_s};
+        addRows(
+            {"zelnoa.ini|absolute||$BIN/zelnoa.ini|$BIN/vaelbuki.mdb||own settings",
+             "vaelbuki.mdb|absolute||$BIN/zelnoa.ini|$BIN/vaelbuki.mdb||own master",
+             "|absolute||$XDG/config/zelnoa/zelnoa.ini|$PREFIX/share/zelnoa/vaelbuki.mdb|"
+             "$XDG/cache/zelnoa|installed",
+             "|unset||$HOME/.config/zelnoa/zelnoa.ini|$PREFIX/share/zelnoa/vaelbuki.mdb|"
+             "$HOME/.cache/zelnoa|installed, no XDG",
+             "|relative||$HOME/.config/zelnoa/zelnoa.ini|$PREFIX/share/zelnoa/vaelbuki.mdb|"
+             "$HOME/.cache/zelnoa|installed, relative XDG",
+             "|absolute|vaelbuki.mdb|$XDG/config/zelnoa/zelnoa.ini|"
+             "$XDG/data/zelnoa/vaelbuki.mdb|$XDG/cache/zelnoa|installed, the user's own master"});
     }
     void whereFilesLive() {
-        QFETCH(QString, holds);
-        QFETCH(QString, xdg);
-        QFETCH(QString, userData);
-        QFETCH(QStringList, expected);
+        QFETCH(QStringList, row);
         const QDir root(m_dir->path());
         for (const char* folder : {"prefix/bin", "prefix/share/zelnoa", "xdg/data/zelnoa", "home"})
             QVERIFY(root.mkpath(QLatin1StringView(folder)));
         testsupport::writeBytes(root.filePath(u"prefix/share/zelnoa/vaelbuki.mdb"_s), "master");
-        if (!holds.isEmpty())
-            testsupport::writeBytes(root.filePath(u"prefix/bin/"_s + holds), "own");
-        if (!userData.isEmpty())
-            testsupport::writeBytes(root.filePath(u"xdg/data/zelnoa/"_s + userData), "mine");
+        if (!row[0].isEmpty())
+            testsupport::writeBytes(root.filePath(u"prefix/bin/"_s + row[0]), "own");
+        if (!row[2].isEmpty())
+            testsupport::writeBytes(root.filePath(u"xdg/data/zelnoa/"_s + row[2]), "mine");
         QProcessEnvironment env;
         env.insert(u"HOME"_s, root.filePath(u"home"_s));
         for (const QString& kind : {u"CONFIG"_s, u"DATA"_s, u"CACHE"_s}) {
-            if (xdg != u"unset"_s)
+            if (row[1] != u"unset"_s)
                 env.insert(u"XDG_"_s + kind + u"_HOME"_s,
-                           (xdg == u"absolute"_s ? root.filePath(u"xdg"_s) : u"xdg"_s) + u'/' +
+                           (row[1] == u"absolute"_s ? root.filePath(u"xdg"_s) : u"xdg"_s) + u'/' +
                                kind.toLower());
         }
         const ProgramPaths paths = programPaths(root.filePath(u"prefix/bin"_s), u"zelnoa"_s, env);
@@ -199,8 +183,8 @@ private slots:
                 .replace(root.filePath(u"xdg"_s), u"$XDG"_s)
                 .replace(root.filePath(u"home"_s), u"$HOME"_s);
         }
-        QCOMPARE(found, expected);
-        QCOMPARE(paths.portable, !holds.isEmpty());
+        QCOMPARE(found, row.mid(3));
+        QCOMPARE(paths.portable, !row[0].isEmpty());
         // An absolute name is used as it is, but only an installed program reads it so.
         QCOMPARE(paths.databasePath(u"/srv/master.mdb"_s),
                  paths.portable ? root.filePath(u"prefix/bin"_s) + u"//srv/master.mdb"_s
@@ -209,33 +193,33 @@ private slots:
 
     // Any two processes that would share one settings file exclude each other, whatever their
     // runtime folder, temporary folder or user; another folder is free. A lock held by a killed
-    // process is gone with it.
+    // process is gone with it. Without any lock (a folder the user can neither read nor write
+    // into) the start must not go ahead unguarded.
     void oneCopyPerSettingsFile_data() {
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("same folder spelled differently") << u"a/../a/bin/"_s << u""_s << u"held"_s;
-        QTest::newRow("same folder through a link") << u"link"_s << u""_s << u"held"_s;
-        QTest::newRow("other runtime and temporary folders") << u"a/bin"_s << u"env"_s << u"held"_s;
-        QTest::newRow("another user") << u"a/bin"_s << u"nobody"_s << u"held"_s;
-        QTest::newRow("another folder") << u"b/bin"_s << u""_s << u"acquired"_s;
-        QTest::newRow("holder killed") << u"a/bin"_s << u"killed"_s << u"acquired"_s;
+        addRows({"a/../a/bin/||held|same folder spelled differently",
+                 "link||held|same folder through a link",
+                 "a/bin|env|held|other runtime and temporary folders",
+                 "a/bin|nobody|held|another user", "b/bin||acquired|another folder",
+                 "a/bin|killed|acquired|holder killed",
+                 "closed|nobody|unavailable|no lock at all"});
     }
     void oneCopyPerSettingsFile() {
-        QFETCH(QString, second);
-        QFETCH(QString, how);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, row);
         const QDir root(m_folders.path());
         const QString first = root.filePath(u"a/bin/zelnoa.ini"_s);
-        const QString other = root.filePath(second + u"/zelnoa.ini"_s);
-        if (how == u"nobody"_s) {
+        const QString other = root.filePath(row[0] + u"/zelnoa.ini"_s);
+        if (row[1] == u"nobody"_s) {
             if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() || geteuid() != 0)
                 QSKIP("another user needs setpriv and root");
-            QVERIFY(QFile::setPermissions(root.filePath(second),
-                                          QFile::permissions(root.filePath(second)) |
-                                              QFile::ReadOther | QFile::ExeOther));
+            const QString folder = root.filePath(row[0]);
+            QVERIFY(root.mkpath(row[0]));
+            QVERIFY(QFile::setPermissions(
+                folder, row[0] == u"closed"
+                            ? QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther |
+                                  QFile::ReadOwner | QFile::WriteOwner
+                            : QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther));
         }
-        if (how == u"killed"_s) {
+        if (row[1] == u"killed"_s) {
             QProcess holder;
             QCOMPARE(holdLock(holder, first), u"acquired"_s);
             SingleInstance whileHeld;
@@ -249,48 +233,31 @@ private slots:
         SingleInstance holder;
         QCOMPARE(holder.acquire(first), State::Acquired);
         QProcess child;
-        QCOMPARE(holdLock(child, other, how), expected);
+        QCOMPARE(holdLock(child, other, row[1]), row[2]);
         child.kill();
         child.waitForFinished();
     }
-    // Without any lock (a folder this user can neither read nor write into) the start must not
-    // go ahead unguarded.
-    void noLockAtAll() {
-        if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() || geteuid() != 0)
-            QSKIP("an unprivileged user needs setpriv and root");
-        const QString closed = QDir(m_folders.path()).filePath(u"closed"_s);
-        QVERIFY(QDir().mkpath(closed));
-        QVERIFY(QFile::setPermissions(closed, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther |
-                                                  QFile::ReadOwner | QFile::WriteOwner));
-        QProcess child;
-        QCOMPARE(holdLock(child, closed + u"/zelnoa.ini"_s, u"nobody"_s), u"unavailable"_s);
-        child.waitForFinished();
-    }
     // The job runs once while the window is on screen, centred on its owner or, unowned, on the
-    // screen; without a job the window just closes.
+    // screen; without a job (mode -1) the window just closes.
     void loadingWindowRunsItsJobWhileShown_data() {
-        QTest::addColumn<int>("mode"); // 0 weapon list, 2 shutdown, -1 no job
-        QTest::addColumn<bool>("owned");
-        QTest::newRow("weapon list, owned") << 0 << true;
-        QTest::newRow("shutdown, unowned") << 2 << false;
-        QTest::newRow("no job") << -1 << true;
+        addRows({"0|owned|weapon list, owned", "2||shutdown, unowned", "-1|owned|no job"});
     }
     void loadingWindowRunsItsJobWhileShown() {
-        QFETCH(int, mode);
-        QFETCH(bool, owned);
+        QFETCH(QStringList, row);
+        const int mode = row[0].toInt();
         QWidget owner;
         owner.setGeometry(100, 80, 600, 400);
         owner.show();
-        frmWait wait(owned ? &owner : nullptr);
+        frmWait wait(row[1].isEmpty() ? nullptr : &owner);
         QStringList seen;
         const auto job = [&] {
-            const bool shown =
-                wait.isVisible() && wait.findChild<QLabel*>(u"Label1"_s)->isVisible();
             const QPoint expected =
-                owned ? owner.frameGeometry().center()
-                      : QGuiApplication::primaryScreen()->availableGeometry().center();
-            seen << u"shown %1, centred %2"_s.arg(shown).arg(
-                (wait.frameGeometry().center() - expected).manhattanLength() < 40);
+                wait.parentWidget()
+                    ? owner.frameGeometry().center()
+                    : QGuiApplication::primaryScreen()->availableGeometry().center();
+            seen << u"shown %1, centred %2"_s
+                        .arg(wait.isVisible() && wait.findChild<QLabel*>(u"Label1"_s)->isVisible())
+                        .arg((wait.frameGeometry().center() - expected).manhattanLength() < 40);
         };
         if (mode == 0)
             wait.setBukiData(job);
@@ -306,9 +273,8 @@ private slots:
     // handler in place before comes back afterwards.
     void quitSignals_data() {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGHUP") << SIGHUP;
-        QTest::newRow("SIGINT") << SIGINT;
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+            QTest::newRow(sigabbrev_np(signal)) << signal;
     }
     void quitSignals() {
         QFETCH(int, signal);

@@ -95,11 +95,11 @@ class TestPlanSearch : public QObject {
     template <typename List> auto pick(const List& list) {
         return list[std::size_t(uniform(0, int(list.size()) - 1))];
     }
-    QList<qint32> query(const QString& sql) {
-        QList<qint32> result;
-        for (const QString& row : testsupport::sqlRows(m_db.handle(), sql))
-            result.append(row.toInt());
-        return result;
+    // The SEQs a query gives, with the extra ones.
+    QList<qint32> seqs(const char* sql, QList<qint32> extra = {}) {
+        for (const QString& row : testsupport::sqlRows(m_db.handle(), QString::fromLatin1(sql)))
+            extra.append(row.toInt());
+        return extra;
     }
     QString fraction() {
         const double v = uniform(0, 3) ? pick(QList<double>{0, 0, 2.5, -0.3, 1e-3, 7, -20})
@@ -148,8 +148,8 @@ private slots:
     void searchEqualsSimulationAndBruteForce() {
         QFETCH(int, master);
         QVERIFY(m_db.open(m_masters[master]));
-        const QList<qint32> weapons = query(u"SELECT SEQ FROM BUKI_MASTER"_s);
-        const QList<qint32> changes = query(u"SELECT SEQ FROM CHANGE_SPEC_MASTER"_s) << 0 << 999;
+        const QList<qint32> weapons = seqs("SELECT SEQ FROM BUKI_MASTER");
+        const QList<qint32> changes = seqs("SELECT SEQ FROM CHANGE_SPEC_MASTER", {0, 999});
         for (int trial = 0; trial < 280; ++trial) {
             const qint32 bukiSeq = pick(weapons);
             const qint32 changeSeq = pick(changes);
@@ -196,10 +196,9 @@ private slots:
                 for (std::size_t k = 0; k <= plan.size(); ++k)
                     QVERIFY2(bits(sim.figures(qint16(k)).value()) ==
                                  bits(evaluator.evaluate(std::span(plan).first(k))),
-                             qPrintable(u"weapon %1, change %2, plan %3, step %4"_s.arg(bukiSeq)
-                                            .arg(changeSeq)
-                                            .arg(text)
-                                            .arg(k)));
+                             qPrintable(u"weapon %1, change %2, plan %3, step %4"_s.arg(
+                                 QString::number(bukiSeq), QString::number(changeSeq), text,
+                                 QString::number(k))));
             }
 
             Query query;

@@ -155,28 +155,24 @@ private slots:
 
     // A damaged file, a converter that goes wrong, or an Access file without the master tables
     // (the default check): a reason, and no copy left, not even one made from an earlier, intact
-    // version.
+    // version. The source's length (0 whole, -1 garbage after the header), the script standing in
+    // for the converter, and what the reason holds.
     void failsCleanly_data() {
-        QTest::addColumn<int>("cut");           // the source's length; 0: whole, -1: garbage
-        QTest::addColumn<QByteArray>("script"); // stands in for the converter
-        QTest::addColumn<QString>("expected");  // in the reason
-        for (const int cut : {4096, 65536, 73728, 100000})
-            QTest::addRow("file cut at %d", cut) << cut << QByteArray() << QString();
-        QTest::newRow("garbage after the header") << -1 << QByteArray() << QString();
-        QTest::newRow("converter crashes after writing")
-            << 0 << "printf partial > \"$2\"; kill -SEGV $$"_ba << u"異常終了"_s;
-        QTest::newRow("converter hangs") << 0 << "exec sleep 30"_ba << u"終わりませんでした"_s;
-        QTest::newRow("converter fails with a message")
-            << 0 << "echo 'おかしなファイルです' >&2; exit 1"_ba << u"おかしなファイルです"_s;
-        QTest::newRow("converter claims success, writes nothing")
-            << 0 << "exit 0"_ba << u"DateTest"_s;
-        QTest::newRow("converter missing") << 0 << "missing"_ba << u"起動できません"_s;
-        QTest::newRow("no master tables") << 0 << "default"_ba << u"SHURUI_MASTER"_s;
+        testsupport::addRows(
+            {"4096|||file cut at 4096", "65536|||file cut at 65536", "73728|||file cut at 73728",
+             "100000|||file cut at 100000", "-1|||garbage after the header",
+             "0|printf partial > \"$2\"; kill -SEGV $$|異常終了|converter crashes after writing",
+             "0|exec sleep 30|終わりませんでした|converter hangs",
+             "0|echo 'おかしなファイルです' >&2; exit 1|おかしなファイルです|converter says why",
+             "0|exit 0|DateTest|converter claims success, writes nothing",
+             "0|missing|起動できません|converter missing",
+             "0|default|SHURUI_MASTER|no master tables"});
     }
     void failsCleanly() {
-        QFETCH(int, cut);
-        QFETCH(QByteArray, script);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, row);
+        const int cut = row[0].toInt();
+        const QByteArray script = row[1].toUtf8();
+        const QString& expected = row[2];
         QFile::setPermissions(m_source, QFile::ReadOwner | QFile::WriteOwner);
         if (cut > 0)
             m_sourceBytes.truncate(cut);

@@ -286,47 +286,38 @@ private slots:
     }
 
     // The copy goes to the first place that takes it: $XDG_DATA_HOME (when absolute), $HOME, the
-    // temporary folder; never over another file.
+    // temporary folder; never over another file. $XDG_DATA_HOME ("set" the test's folder), the
+    // places where no file can be created, how many names are found taken, and the copy's folder
+    // ("-": nowhere).
     void rescuePlaces_data() {
-        QTest::addColumn<QByteArray>("dataHome");
-        QTest::addColumn<QByteArrayList>("refused"); // places where no file can be created
-        QTest::addColumn<int>("taken");
-        QTest::addColumn<QString>("expected"); // the copy's folder; null: nowhere
-        const QString data = u"xdg_data_home/zelnoa/rescued"_s;
-        const QString home = u"home/.local/share/zelnoa/rescued"_s;
-        const QByteArrayList none;
-        QTest::newRow("data home") << "set"_ba << none << 0 << data;
-        QTest::newRow("names taken") << "set"_ba << none << 2 << data;
-        QTest::newRow("no data home") << ""_ba << none << 0 << home;
-        QTest::newRow("relative data home") << "share"_ba << none << 0 << home;
-        QTest::newRow("data home refuses") << "set"_ba << QByteArrayList{"/xdg"} << 0 << home;
-        QTest::newRow("home refuses too")
-            << "set"_ba << QByteArrayList{"/xdg", "/home/"} << 0 << u"tmpdir"_s;
-        QTest::newRow("nowhere") << "set"_ba << QByteArrayList{"/xdg", "/home/", "/tmpdir/"} << 0
-                                 << QString();
+        testsupport::addRows({"set||0|xdg_data_home/zelnoa/rescued|data home",
+                              "set||2|xdg_data_home/zelnoa/rescued|names taken",
+                              "||0|home/.local/share/zelnoa/rescued|no data home",
+                              "share||0|home/.local/share/zelnoa/rescued|relative data home",
+                              "set|/xdg|0|home/.local/share/zelnoa/rescued|data home refuses",
+                              "set|/xdg /home/|0|tmpdir|home refuses too",
+                              "set|/xdg /home/ /tmpdir/|0|-|nowhere"});
     }
     void rescuePlaces() {
-        QFETCH(QByteArray, dataHome);
-        QFETCH(QByteArrayList, refused);
-        QFETCH(int, taken);
-        QFETCH(QString, expected);
-        if (dataHome != "set")
-            qputenv("XDG_DATA_HOME", dataHome);
-        m_fs->refuseCreating = refused;
-        m_fs->taken = taken;
+        QFETCH(QStringList, row);
+        if (row[0] != u"set")
+            qputenv("XDG_DATA_HOME", row[0].toUtf8());
+        for (const QString& place : row[1].split(u' ', Qt::SkipEmptyParts))
+            m_fs->refuseCreating << place.toUtf8();
+        m_fs->taken = row[2].toInt();
         const QString written = storage::writeRescueCopy(m_path, OldFile, *m_fs);
-        QCOMPARE(written.isEmpty(), expected.isNull());
-        if (expected.isNull())
+        QCOMPARE(written.isEmpty(), row[3] == u"-");
+        if (written.isEmpty())
             return;
         const QFileInfo copy(written);
-        QCOMPARE(copy.path(), m_dir->filePath(expected));
+        QCOMPARE(copy.path(), m_dir->filePath(row[3]));
         static const QRegularExpression name(u"^zelnoa\\.ini\\.\\d{8}-\\d{6}(-3)?$"_s);
         QVERIFY2(name.match(copy.fileName()).hasMatch() &&
-                     copy.fileName().endsWith(u"-3") == (taken > 0),
+                     copy.fileName().endsWith(u"-3") == (row[2] != u"0"),
                  qPrintable(copy.fileName()));
         QCOMPARE(readBytes(written), OldFile);
         QCOMPARE(bitsOf(written), QFile::ReadOwner | QFile::WriteOwner);
-        if (expected != u"tmpdir"_s)
+        if (row[3] != u"tmpdir"_s)
             QCOMPARE(bitsOf(copy.path()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 

@@ -15,7 +15,7 @@ std::optional<Profile> FakeCatalogue::profileInUse() const {
 BonusChoice FakeCatalogue::bonusChoice() const {
     const bool inRange = bonusSetRow >= 0 && bonusSetRow < bonusSets.count();
     return {bonusSets.rowName(bonusSetRow),
-            inRange && bonusSetSelected ? bonusSets.row(bonusSetRow).set : std::nullopt};
+            inRange ? bonusSets.row(bonusSetRow).set : std::nullopt};
 }
 
 QStringList FakeCatalogue::bonusSetNames() const {
@@ -23,11 +23,6 @@ QStringList FakeCatalogue::bonusSetNames() const {
     for (int row = 0; row < bonusSets.count(); ++row)
         names.append(bonusSets.rowName(row));
     return names;
-}
-
-void FakeCatalogue::selectBonusSet(int row) {
-    bonusSetRow = row;
-    bonusSetSelected = true;
 }
 
 void FakeCatalogue::showWorkingCopy(const std::optional<Profile>& copy) {

@@ -15,8 +15,8 @@ public:
     std::optional<Profile> profileInUse() const override;
     BonusChoice bonusChoice() const override;
     QStringList bonusSetNames() const override;
-    int bonusSetRowInUse() const override { return bonusSetSelected ? bonusSetRow : 0; }
-    void selectBonusSet(int row) override;
+    int bonusSetRowInUse() const override { return bonusSetRow; }
+    void selectBonusSet(int row) override { bonusSetRow = row; }
     void showWorkingCopy(const std::optional<Profile>& copy) override;
 
     std::optional<Weapon> weapon =
@@ -25,7 +25,6 @@ public:
     int profileRow = -1; // the profile in use, -1 for none
     BonusSetListModel bonusSets;
     int bonusSetRow = 0; // the current bonus set row; the fixed row to begin with
-    bool bonusSetSelected = true;
 };
 
 } // namespace testsupport

@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <sqlite3.h>
 
 namespace testsupport {
 
@@ -61,25 +60,6 @@ void changeFixtureMaster(storage::Connection& db, const QString& path, const cha
     sqlExec(path, sql);
     if (!db.open(path))
         qFatal("cannot reopen the fixture: %s", qPrintable(db.lastError()));
-}
-
-HiddenTable::HiddenTable(storage::Connection& db, const char* table)
-    : m_db(db)
-    , m_table(table) {
-    // Setting an authorizer expires the prepared statements, so cached ones are checked again.
-    sqlite3_set_authorizer(
-        db.handle(),
-        [](void* self, int action, const char* table, const char*, const char*, const char*) {
-            const bool hidden =
-                (action == SQLITE_READ || action == SQLITE_SELECT) && table &&
-                sqlite3_stricmp(table, static_cast<HiddenTable*>(self)->m_table) == 0;
-            return hidden ? SQLITE_DENY : SQLITE_OK;
-        },
-        this);
-}
-
-HiddenTable::~HiddenTable() {
-    sqlite3_set_authorizer(m_db.handle(), nullptr, nullptr);
 }
 
 } // namespace testsupport

@@ -29,18 +29,4 @@ void openFixtureMaster(storage::Connection& db, const QString& path);
 // changed by sql, opened again.
 void changeFixtureMaster(storage::Connection& db, const QString& path, const char* sql);
 
-// While it lives, every statement of the connection that reads the table fails, as it would if
-// the table were gone; the simulation held in the connection goes on.
-class HiddenTable {
-public:
-    HiddenTable(storage::Connection& db, const char* table);
-    ~HiddenTable();
-    HiddenTable(const HiddenTable&) = delete;
-    HiddenTable& operator=(const HiddenTable&) = delete;
-
-private:
-    storage::Connection& m_db;
-    const char* m_table;
-};
-
 } // namespace testsupport

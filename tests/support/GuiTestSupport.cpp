@@ -23,7 +23,7 @@ RecordingMessageBoxes::~RecordingMessageBoxes() {
 
 ui::Answer RecordingMessageBoxes::show(QWidget*, const QString& text, ui::Buttons buttons,
                                        ui::Icon icon) {
-    shown.append({text, buttons, icon});
+    shown.append({text, icon});
     if (onShow)
         onShow(shown.last());
     if (buttons == ui::Buttons::Ok)

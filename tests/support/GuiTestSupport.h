@@ -22,7 +22,6 @@ class RecordingMessageBoxes : public ui::MessageBoxHandler {
 public:
     struct Shown {
         QString text;
-        ui::Buttons buttons;
         ui::Icon icon;
     };
 

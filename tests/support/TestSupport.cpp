@@ -76,4 +76,13 @@ void sqlExec(const QString& path, const char* sql) {
     sqlite3_close(db);
 }
 
+void addRows(std::initializer_list<const char*> table) {
+    QTest::addColumn<QStringList>("row");
+    for (const char* row : table) {
+        QStringList columns = QString::fromUtf8(row).split(u'|');
+        const QString name = columns.takeLast();
+        QTest::newRow(qPrintable(name)) << columns;
+    }
+}
+
 } // namespace testsupport

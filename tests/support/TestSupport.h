@@ -1,9 +1,11 @@
 #pragma once
-// Helpers shared by the tests: files in a test's temporary folder and the sample master.
+// Helpers shared by the tests: files in a test's temporary folder, the sample master and data
+// rows written as text.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 
 struct sqlite3;
 
@@ -24,5 +26,9 @@ QStringList sqlRows(const QString& path, const QString& sql);
 // creates the file if needed.
 void sqlExec(sqlite3* db, const char* sql);
 void sqlExec(const QString& path, const char* sql);
+
+// Adds the column "row" (a QStringList) and a data row for each UTF-8 string: its columns
+// separated by "|", the last one naming the row and left out of it.
+void addRows(std::initializer_list<const char*> table);
 
 } // namespace testsupport

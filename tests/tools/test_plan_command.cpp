@@ -22,11 +22,11 @@ struct Output {
 class TestPlanCommand : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_master;
-    QString m_settings;
 
-    Output run(const QStringList& arguments) {
-        const auto parsed = planCommand::parse(arguments);
+    // Arguments separated by blanks, "$DIR" standing for the test's folder.
+    Output run(const QString& arguments) {
+        const auto parsed = planCommand::parse(
+            QString(arguments).replace(u"$DIR"_s, m_dir.path()).split(u' ', Qt::SkipEmptyParts));
         const auto* options = std::get_if<planCommand::Options>(&parsed);
         if (!options)
             return {2, {}, std::get<QString>(parsed)};
@@ -43,39 +43,43 @@ class TestPlanCommand : public QObject {
 
 private slots:
     void initTestCase() {
-        m_master = testsupport::copySampleDatabase(m_dir.path());
-        m_settings = m_dir.filePath(u"zelnoa.ini"_s);
-        testsupport::writeBytes(m_settings, "[SYSTEM]\r\nCount=1\r\nEnchantCount=1\r\n"
-                                            "[PROFILE1]\r\nName=Alice\r\nStr=120\r\nDex=150\r\n"
-                                            "Will=60\r\nLuck=40\r\n[ENCHANT1]\r\nName=Set\r\n"
-                                            "MinDamage=3\r\nMaxDamage=5\r\n");
+        testsupport::copySampleDatabase(m_dir.path());
+        testsupport::writeBytes(m_dir.filePath(u"zelnoa.ini"_s),
+                                "[SYSTEM]\r\nCount=1\r\nEnchantCount=1\r\n"
+                                "[PROFILE1]\r\nName=Alice\r\nStr=120\r\nDex=150\r\n"
+                                "Will=60\r\nLuck=40\r\n[ENCHANT1]\r\nName=Set\r\n"
+                                "MinDamage=3\r\nMaxDamage=5\r\n");
     }
 
-    void refusedArguments_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no weapon") << QStringList{};
-        QTest::newRow("both") << QStringList{u"--weapon"_s, u"2"_s, u"--all-weapons"_s};
-        QTest::newRow("unknown objective")
-            << QStringList{u"--all-weapons"_s, u"--objective"_s, u"speed"_s};
-        QTest::newRow("value missing") << QStringList{u"--all-weapons"_s, u"--top"_s};
-        QTest::newRow("not a number") << QStringList{u"--weapon"_s, u"2x"_s};
-        QTest::newRow("negative limit")
-            << QStringList{u"--all-weapons"_s, u"--max-cost"_s, u"-1"_s};
-        QTest::newRow("no rows") << QStringList{u"--all-weapons"_s, u"--top"_s, u"0"_s};
-        QTest::newRow("bonus alone") << QStringList{u"--all-weapons"_s, u"--bonus"_s, u"Set"_s};
-        QTest::newRow("stray word") << QStringList{u"--all-weapons"_s, u"please"_s};
+    // Arguments it refuses (2) and files it cannot use (1): a reason and no rows.
+    void refusals_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("status");
+        for (const char* arguments :
+             {"--top 3", "--weapon 2 --all-weapons", "--all-weapons --objective speed",
+              "--all-weapons --top", "--weapon 2x", "--all-weapons --max-cost -1",
+              "--all-weapons --top 0", "--all-weapons --bonus Set", "--all-weapons please"})
+            QTest::newRow(arguments) << QString::fromLatin1(arguments) << 2;
+        for (const char* arguments :
+             {"--all-weapons --master $DIR/none.mdb", "--all-weapons --master $DIR/zelnoa.ini",
+              "--all-weapons --settings $DIR/none.ini", "--weapon 9999",
+              "--weapon 2 --profile Bob --settings $DIR/zelnoa.ini"})
+            QTest::newRow(arguments) << QString::fromLatin1(arguments) << 1;
     }
-    void refusedArguments() {
-        QFETCH(QStringList, arguments);
+    void refusals() {
+        QFETCH(QString, arguments);
+        QFETCH(int, status);
         const Output output = run(arguments);
-        QCOMPARE(output.status, 2);
-        QVERIFY(!output.errors.isEmpty());
+        QCOMPARE(output.status, status);
+        QVERIFY(output.rows.isEmpty());
+        QVERIFY(status == 2 ? !output.errors.isEmpty()
+                            : output.errors.startsWith(u"zelnoa-plan: "_s));
     }
 
     // The rows of one weapon are the search's best plans, ranked, written as the simulator shows
     // them; a character raises the combat figures.
     void oneWeapon() {
-        const Output plain = run({u"--weapon"_s, u"2"_s, u"--top"_s, u"3"_s});
+        const Output plain = run(u"--weapon 2 --top 3"_s);
         QCOMPARE(plain.status, 0);
         QCOMPARE(plain.rows.size(), 4);
         QCOMPARE(plain.rows[0], u"rank\tweapon\tweapon_name\tplan\tsteps\tvalue\tdamage\twounds\t"
@@ -85,16 +89,15 @@ private slots:
                  u"刃の研磨→重量増加→重量増加→重量増加→重量増加\t21\t16～27\t10～25\t"
                  u"13\t43\t13\t95\t13,500"_s);
         const Output strong =
-            run({u"--weapon"_s, u"2"_s, u"--top"_s, u"1"_s, u"--profile"_s, u"Alice"_s,
-                 u"--bonus"_s, u"Set"_s, u"--settings"_s, m_settings});
+            run(u"--weapon 2 --top 1 --profile Alice --bonus Set --settings $DIR/zelnoa.ini"_s);
         QCOMPARE(strong.status, 0);
         QVERIFY(strong.rows[1].section(u'\t', 5, 5).toInt() > 21);
     }
 
     // Every weapon's best plan, best first under the limits.
     void everyWeapon() {
-        const Output output = run({u"--all-weapons"_s, u"--objective"_s, u"max-damage"_s,
-                                   u"--max-cost"_s, u"20000"_s, u"--top"_s, u"5"_s});
+        const Output output =
+            run(u"--all-weapons --objective max-damage --max-cost 20000 --top 5"_s);
         QCOMPARE(output.status, 0);
         QCOMPARE(output.rows.size(), 6);
         double previous = 1e9;
@@ -105,26 +108,6 @@ private slots:
             QVERIFY(QString(cells[12]).remove(u',').toInt() <= 20000);
             previous = cells[5].toDouble();
         }
-    }
-
-    void unusableFiles_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("missing master")
-            << QStringList{u"--all-weapons"_s, u"--master"_s, m_dir.filePath(u"none.mdb"_s)};
-        QTest::newRow("master that is no database")
-            << QStringList{u"--all-weapons"_s, u"--master"_s, m_settings};
-        QTest::newRow("missing settings")
-            << QStringList{u"--all-weapons"_s, u"--settings"_s, m_dir.filePath(u"none.ini"_s)};
-        QTest::newRow("unknown profile") << QStringList{
-            u"--weapon"_s, u"2"_s, u"--profile"_s, u"Bob"_s, u"--settings"_s, m_settings};
-        QTest::newRow("unknown weapon") << QStringList{u"--weapon"_s, u"9999"_s};
-    }
-    void unusableFiles() {
-        QFETCH(QStringList, arguments);
-        const Output output = run(arguments);
-        QCOMPARE(output.status, 1);
-        QVERIFY(output.rows.isEmpty());
-        QVERIFY(output.errors.startsWith(u"zelnoa-plan: "_s));
     }
 };
 
