@@ -187,19 +187,19 @@ bool frmPlanSearch::readQuery(planSearch::Query& query) {
     return true;
 }
 
-// The weapon as the simulation has it, and the steps applied when they are to stay.
+// The weapon as the simulation has it, and the steps applied when they are to stay; kept only
+// when both could be read, so the plans listed keep the names they were found with.
 bool frmPlanSearch::loadInputs() {
-    m_weapon =
+    std::optional<planSearch::Weapon> weapon =
         planSearch::loadWeapon(m_db, m_source.weaponSeq, m_source.changeSeq, m_source.character);
-    m_fixed.clear();
-    if (m_weapon && chkFixed->isChecked()) {
-        std::optional<std::vector<planSearch::Modification>> fixed =
-            planSearch::loadSteps(m_db, m_source.applied);
-        if (!fixed)
-            return false;
-        m_fixed = std::move(*fixed);
-    }
-    return m_weapon.has_value();
+    std::optional<std::vector<planSearch::Modification>> fixed =
+        chkFixed->isChecked() ? planSearch::loadSteps(m_db, m_source.applied)
+                              : std::vector<planSearch::Modification>();
+    if (!weapon || !fixed)
+        return false;
+    m_weapon = std::move(*weapon);
+    m_fixed = std::move(*fixed);
+    return true;
 }
 
 void frmPlanSearch::cmdFindClick() {
@@ -248,8 +248,12 @@ void frmPlanSearch::finished() {
 
 void frmPlanSearch::showPlans(const planSearch::Result& result, const QString& objectiveName) {
     std::vector<PlanRow> rows;
-    for (const planSearch::RankedPlan& plan : result.plans)
-        rows.push_back({int(rows.size()) + 1, plan});
+    for (const planSearch::RankedPlan& plan : result.plans) {
+        QStringList names;
+        for (std::size_t i = 0; i < plan.steps.size(); ++i)
+            names.append(stepName(*m_weapon, m_fixed, i, plan.steps[i]));
+        rows.push_back({int(rows.size()) + 1, names.join(u'→'), plan});
+    }
     auto* model = new ValueListModel<PlanRow>(
         {{u"順位"_s, 500, Qt::AlignHCenter},
          {u"改造手順"_s, 5000, Qt::AlignLeft},
@@ -274,12 +278,8 @@ QString frmPlanSearch::cell(const PlanRow& row, int column) const {
     switch (column) {
     case 0:
         return QString::number(row.rank);
-    case 1: {
-        QStringList names;
-        for (std::size_t i = 0; i < plan.steps.size(); ++i)
-            names.append(stepName(*m_weapon, m_fixed, i, plan.steps[i]));
-        return names.join(u'→');
-    }
+    case 1:
+        return row.steps;
     case 2:
         return number(plan.value);
     case 3:

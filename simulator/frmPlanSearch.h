@@ -40,9 +40,10 @@ public:
     void reject() override;
 
 private:
-    // A result row: its place in the ranking and the plan.
+    // A result row: its place in the ranking, the names of its steps and the plan.
     struct PlanRow {
         int rank = 0;
+        QString steps;
         planSearch::RankedPlan plan;
     };
     struct ConditionField {
