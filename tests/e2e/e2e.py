@@ -3,9 +3,8 @@
 
     e2e.py <case> --program ... --artifacts <folder>
 
-Each case starts its own X server and works in a throw-away copy of the program folder; the
-screenshots it takes stay in <artifacts>/<case>/. Exit 0 passed, 1 failed, 77 skipped (a tool the
-case needs is not installed).
+Each case starts its own X server and works in throw-away copies of the program folder; its
+screenshots stay in <artifacts>/<case>/. Exit 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
 
 import argparse
@@ -20,13 +19,10 @@ import tempfile
 import time
 
 sys.dont_write_bytecode = True  # keeps the source folder free of compiled files
-from harness import (SKIPPED, TITLE, Display, Failure, Program, Window, check, read_bytes,
-                     skip_unless_installed, wait_until, write_ini)
+from harness import (TITLE, Display, Failure, Program, Window, check, read_bytes,
+                     skip_unless_installed, wait_until)
 
 WEAPON_ROW = 1  # 鉄の片手剣 in the "全て" tab of the sample master, the probe's weapon too
-SETTINGS_START = "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\n"
-COPIED = ("クリップボードにコピーしました。\r\n"
-          "Ctrl+[V]でコピーした情報を貼り付けることが出来ます。\r\n\r\n")
 
 
 def centre(rect):
@@ -47,10 +43,24 @@ def contents(folder):
     return {name: read_bytes(os.path.join(folder, name)) for name in os.listdir(folder)}
 
 
+def program_texts(sources):
+    """Every non-ASCII text of the windows' sources and of the sample master."""
+    texts = set()
+    for folder in ("app", "catalogue", "simulator", "editors", "ui"):
+        for root, _, names in os.walk(os.path.join(sources, folder)):
+            for name in (n for n in names if n.endswith((".cpp", ".h"))):
+                with open(os.path.join(root, name), encoding="utf-8") as f:
+                    texts.update(re.findall(r'"((?:[^"\\\n]|\\.)*)"', f.read()))
+    with open(os.path.join(sources, "data", "sample.sql"), encoding="utf-8") as f:
+        texts.update(re.findall(r"'((?:[^'\n]|'')*)'", f.read()))
+    return sorted(t for t in texts if not t.isascii())
+
+
 # --- start-up and shutdown --------------------------------------------------------------------
 
 def case_startup(args):
-    """Two runs on one folder, a start beside a running copy, a master that cannot be opened."""
+    """Two runs on one folder, a start beside a running copy, a master that cannot be opened, the
+    loading window and the fonts."""
     with Display(args, "startup") as d:
         folder = d.program_folder()
         app = d.start(folder)
@@ -62,7 +72,8 @@ def case_startup(args):
         check(app.wait_exit() == 0, "the program did not end cleanly")
         first = contents(folder)
         check(sorted(first) == ["vaelbuki.mdb", "zelnoa", "zelnoa-import", "zelnoa.ini"] and
-              settings(folder) == SETTINGS_START, f"after the first run: {sorted(first)}")
+              settings(folder) == "[SYSTEM]\r\nDatabase=vaelbuki.mdb\r\n",
+              f"after the first run: {sorted(first)}, {settings(folder)!r}")
 
         # A second start beside the running copy says so and ends, touching neither.
         app = d.start(folder)
@@ -73,7 +84,7 @@ def case_startup(args):
         d.check_message_box(box, "critical", "既に起動しています。", "already-running")
         box.key("Return")
         check(second.wait_exit() == 1, "the second start did not end with exit code 1")
-        check(app.running() and main.visible() and main.name() == TITLE and
+        check(app.proc.poll() is None and main.visible() and main.name() == TITLE and
               main.geometry() == geometry, "the first instance or its window changed")
         check(contents(folder) == first, "the second start touched the first instance's files")
 
@@ -100,6 +111,15 @@ def case_startup(args):
         loading.shot("loading-window")
         check(loading.name() == "", "the loading window shows a title")
         check(probe.wait_exit() == 0, "the loading window did not close after its job")
+
+        # Every text of the program in every font its windows use.
+        listed = subprocess.run(["fc-list", ":lang=ja", "family"], capture_output=True, text=True)
+        check(listed.returncode == 0 and listed.stdout.strip(), "no Japanese font is installed")
+        texts = program_texts(args.sources)
+        check(len(texts) > 100, f"only {len(texts)} texts found in the sources")
+        with open(os.path.join(d.work, "texts.txt"), "w", encoding="utf-8") as f:
+            f.write("\n".join(texts))
+        print(d.probe("fonts", folder, f.name).strip())
 
 
 def case_twenty_starts(args):
@@ -144,31 +164,34 @@ class Simulator:
         self.main.click(*row_point(layout["buki.lvwBuki"], WEAPON_ROW, scale), repeat=2)
         self.window = d.wait_window("武器改造 - 鉄の片手剣", pid=app.pid)
 
-    def row(self, row):
-        return row_point(self.layout["kaizo.lvwKaizo"], row)
-
-    def double_click(self, row):
-        self.window.click(*self.row(row), repeat=2)
-
-    def select_and_press_right(self, row):
-        self.window.click(*self.row(row))
-        self.window.key("Right")
+    def apply(self, row, by_key=False):
+        """Applies a row of the list by a double click, or by a click and the right arrow."""
+        self.window.click(*row_point(self.layout["kaizo.lvwKaizo"], row), 1 if by_key else 2)
+        if by_key:
+            self.window.key("Right")
 
     def stroke(self, *offsets):
         """A right-button stroke over the list through these horizontal offsets."""
-        x, y = self.row(0)
+        x, y = row_point(self.layout["kaizo.lvwKaizo"], 0)
         sx, sy = self.window.point(x + 300, y)
         self.d.xdotool("mousemove", "--sync", sx, sy, "mousedown", "3")
         for dx in offsets:
             self.d.xdotool("mousemove", "--sync", sx + dx, sy)
         self.d.xdotool("mouseup", "3")
 
-    def click_button(self, name):
-        self.window.click(*centre(self.layout["kaizo." + name]))
-
     def copy(self, action, label, expected_box=None):
-        """Runs a clipboard export; the copied text, read while its message box is up."""
-        action()
+        """A clipboard export by keys ("alt+c") or a click on a button ("shift+" first: with shift
+        held); the copied text, read while its message box is up."""
+        button = action.removeprefix("shift+")
+        if "kaizo." + button not in self.layout:
+            self.window.key(action)
+        else:
+            self.window.focus()  # the shift goes to the simulator
+            if button != action:
+                self.d.xdotool("keydown", "shift")
+            self.window.click(*centre(self.layout["kaizo." + button]))
+            if button != action:
+                self.d.xdotool("keyup", "shift")
         box = self.d.wait_window(TITLE, pid=self.app.pid, exclude={self.main.id})
         text = self.d.clipboard()
         if expected_box:
@@ -179,18 +202,6 @@ class Simulator:
         box.wait_closed("the message box")
         return text
 
-    def copy_plan(self, label, **kw):
-        return self.copy(lambda: self.click_button("cmdClipKaizo"), label, **kw)
-
-    def copy_summary(self, label):
-        """The figures export with shift held: the summary."""
-        def shift_click():
-            self.window.focus()
-            self.d.xdotool("keydown", "shift")
-            self.click_button("cmdBukiClip")
-            self.d.xdotool("keyup", "shift")
-        return self.copy(shift_click, label)
-
     def dialog(self, keys, title, label):
         self.window.key(keys)
         dialog = self.d.wait_window(title, pid=self.app.pid)
@@ -200,6 +211,12 @@ class Simulator:
     def close(self):
         self.window.key("alt+x")
         self.window.wait_closed("the simulator")
+
+    def quit(self, run):
+        """Closes the simulator, then the catalogue, which must end the run cleanly."""
+        self.close()
+        self.main.key("alt+x")
+        check(self.app.wait_exit() == 0, run + " did not end cleanly")
 
     def save_plan(self, folder):
         """Saves the plan under the proposed name: the settings file in folder once written."""
@@ -213,7 +230,7 @@ class Simulator:
         dialog.click(*row_point(self.layout["load.lvwSaveData"], 0), repeat=2)
         dialog.wait_closed("the load dialog")
         self.window.shot("simulator-loaded")
-        check(self.copy_plan("copy-loaded") == PLAN, "the loaded plan")
+        check(self.copy("cmdClipKaizo", "copy-loaded") == PLAN, "the loaded plan")
 
 
 # The profile typed into the editor saved at the shutdown: its count in the first section, its own
@@ -221,26 +238,6 @@ class Simulator:
 WITH_PROFILE = re.compile(r"\[SYSTEM\]\r\nDatabase=vaelbuki\.mdb\r\nCount=1\r\n" + PLAN_SECTION +
                           r"\[PROFILE1\]\r\nName=Alice\r\nStr=120\r\nInt=80\r\nDex=150\r\n"
                           r"Will=60\r\nLuck=40\r\nAttack=(\S+)\r\nRange=\1\r\n")
-LIMIT = "入力制限を超過しています。-999～999の間で値を入力してください。"
-
-
-def add_profile(d, app, main, layout):
-    """A new profile, typed in with Enter between the fields; a Str of 1000 is refused first."""
-    main.click(*centre(layout["buki.cmdReg"]))
-    editor = d.wait_window("キャラクター情報", pid=app.pid)
-    editor.type("Alice")
-    for value in ("1000", "80", "150", "60", "40"):
-        editor.key("Return")
-        editor.type(value)
-    editor.key("Return", "Return", "Return")  # past the two rank lists to OK
-    editor.shot("profile-editor")
-    editor.key("space")
-    box = d.wait_window(TITLE, pid=app.pid, exclude={main.id})
-    d.check_message_box(box, "exclamation", LIMIT, "profile-limit")
-    box.key("Return")
-    editor.type("120")  # the refused field has the focus, its text selected
-    editor.key(*["Return"] * 7, "space")
-    editor.wait_closed("the profile editor")
 
 
 def case_plan(args):
@@ -253,27 +250,46 @@ def case_plan(args):
         main.shot("catalogue-locked")
         sim.window.shot("simulator-step0")
         # 刃の研磨 by a double click, 重量増加 by the right arrow, 軽量化 by a double click.
-        sim.double_click(0)
-        sim.select_and_press_right(1)
-        sim.double_click(2)
+        sim.apply(0)
+        sim.apply(1, by_key=True)
+        sim.apply(2)
         sim.window.shot("simulator-step3")
-        check(sim.copy_plan("copy-step3") == "60式鉄の片手剣 刃の研磨→重量増加→軽量化",
+        check(sim.copy("cmdClipKaizo", "copy-step3") == "60式鉄の片手剣 刃の研磨→重量増加→軽量化",
               "the plan after three steps")
         # A right-button stroke to the left undoes the last step; then 刃先強化 instead.
         sim.stroke(-40, -80, -120, -160)
-        sim.select_and_press_right(3)
-        text = sim.copy_plan("copy-plan", expected_box=COPIED + PLAN)
+        sim.apply(3, by_key=True)
+        text = sim.copy("cmdClipKaizo", "copy-plan", expected_box=(
+            "クリップボードにコピーしました。\r\nCtrl+[V]でコピーした情報を貼り付けることが出来ます。"
+            "\r\n\r\n" + PLAN))
         check(text == PLAN, f"plan steps copied: {text!r}")
-        text = sim.copy(lambda: sim.window.key("alt+c"), "copy-figures")
+        text = sim.copy("alt+c", "copy-figures")
         check(text == "75式鉄の片手剣　ダメージ13-21　クリティカル13　バランス52　耐久15",
               f"weapon figures copied: {text!r}")
-        text = sim.copy_summary("copy-summary")
+        text = sim.copy("shift+cmdBukiClip", "copy-summary")
         check(text == SUMMARY, f"weapon summary copied (shift-click): {text!r}")
         sim.save_plan(folder)
         sim.close()
         main.shot("catalogue-after-simulation")
 
-        add_profile(d, app, main, layout)
+        # A new profile, typed in with Enter between the fields; a Str of 1000 is refused first.
+        main.click(*centre(layout["buki.cmdReg"]))
+        editor = d.wait_window("キャラクター情報", pid=app.pid)
+        editor.type("Alice")
+        for value in ("1000", "80", "150", "60", "40"):
+            editor.key("Return")
+            editor.type(value)
+        editor.key("Return", "Return", "Return")  # past the two rank lists to OK
+        editor.shot("profile-editor")
+        editor.key("space")
+        box = d.wait_window(TITLE, pid=app.pid, exclude={main.id})
+        d.check_message_box(box, "exclamation",
+                            "入力制限を超過しています。-999～999の間で値を入力してください。",
+                            "profile-limit")
+        box.key("Return")
+        editor.type("120")  # the refused field has the focus, its text selected
+        editor.key(*["Return"] * 7, "space")
+        editor.wait_closed("the profile editor")
         main.click(*centre(layout["buki.cmdRegEnchant"]))
         editor = d.wait_window("エンチャント＆タイトル補正", pid=app.pid)
         editor.shot("enchant-editor")
@@ -310,12 +326,10 @@ def case_plan(args):
         # A stroke left, right past the start and left again resets: the next step is step 1.
         sim.stroke(-60, -120, -60, 10, -60, -120)
         sim.window.shot("simulator-reset")
-        sim.double_click(0)
-        check(sim.copy_plan("copy-after-reset") == "15式鉄の片手剣 刃の研磨",
+        sim.apply(0)
+        check(sim.copy("cmdClipKaizo", "copy-after-reset") == "15式鉄の片手剣 刃の研磨",
               "the plan after the reset stroke")
-        sim.close()
-        sim.main.key("alt+x")
-        check(app.wait_exit() == 0, "the second run did not end cleanly")
+        sim.quit("the second run")
         check(settings(folder) == saved, "loading the plan changed the settings file")
 
 
@@ -373,7 +387,7 @@ def case_kill(args):
         Simulator(d, app, layout).dialog("alt+t", "キャラクター情報", "status-before-kill")
         app.proc.send_signal(signal.SIGTERM)
         check(app.wait_exit() == 0, "the program did not end cleanly on SIGTERM")
-        check(settings(folder) == ONE_PROFILE_LEFT, f"the lists after SIGTERM: {settings(folder)!r}")
+        check(settings(folder) == ONE_PROFILE_LEFT, f"after SIGTERM: {settings(folder)!r}")
 
 
 def case_read_only_save(args):
@@ -401,7 +415,8 @@ INSTALLED = ["bin/zelnoa", "libexec/zelnoa/zelnoa-import", "share/zelnoa/vaelbuk
              "share/applications/zelnoa.desktop", "share/man/man1/zelnoa.1.gz",
              "share/metainfo/io.github.zelnoa.zelnoa.metainfo.xml", "share/doc/zelnoa/copyright",
              "share/icons/hicolor/256x256/apps/zelnoa.png",
-             "share/icons/hicolor/scalable/apps/zelnoa.svg"]
+             "share/icons/hicolor/scalable/apps/zelnoa.svg", "bin/zelnoa-plan",
+             "share/man/man1/zelnoa-plan.1.gz"]
 NOBODY = 65534
 
 
@@ -434,10 +449,7 @@ def case_package(args):
     with Display(args, "package") as d:
         layout = d.layout()
         _, usr = unpacked_package(args, d.work)
-        expected = INSTALLED
-        if os.path.exists(os.path.join(os.path.dirname(args.program), "zelnoa-plan")):
-            expected = INSTALLED + ["bin/zelnoa-plan", "share/man/man1/zelnoa-plan.1.gz"]
-        for path in expected:
+        for path in INSTALLED:
             check(os.path.isfile(os.path.join(usr, path)), "not installed: " + path)
         launcher = os.path.join(usr, "bin", "zelnoa")
         check(not os.path.islink(launcher), "bin/zelnoa is a link")
@@ -449,35 +461,30 @@ def case_package(args):
 
         home = os.path.join(d.work, "home")
         os.mkdir(home, 0o700)
-        user = os.geteuid()
-        argv = [launcher]
+        argv, user = [launcher], os.geteuid()
         if user == 0:
-            user = NOBODY
+            argv, user = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups",
+                          launcher], NOBODY
             os.chown(home, NOBODY, NOBODY)
             os.chmod(d.work, 0o755)
-            argv = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", launcher]
         env = {"HOME": home, "XDG_RUNTIME_DIR": home}
         config = os.path.join(home, ".config", "zelnoa")
         before = tree(usr)
 
         app = Program(d, argv, env)
         sim = Simulator(d, app, layout)
-        sim.double_click(0)
-        sim.select_and_press_right(1)
-        sim.select_and_press_right(3)
+        sim.apply(0)
+        sim.apply(1, by_key=True)
+        sim.apply(3, by_key=True)
         saved = sim.save_plan(config)
         check(os.stat(os.path.join(config, "zelnoa.ini")).st_uid == user,
               "the settings file is not the user's")
-        sim.close()
-        sim.main.key("alt+x")
-        check(app.wait_exit() == 0, "the first run did not end cleanly")
+        sim.quit("the first run")
 
         app = Program(d, argv, env)
         sim = Simulator(d, app, layout)
         sim.load_plan()
-        sim.close()
-        sim.main.key("alt+x")
-        check(app.wait_exit() == 0, "the second run did not end cleanly")
+        sim.quit("the second run")
         check(settings(config) == saved, "loading the plan changed the settings file")
         check(tree(usr) == before, "the runs changed the installed files")
 
@@ -492,32 +499,7 @@ def case_lintian(args):
         run("desktop-file-validate", os.path.join(usr, INSTALLED[3]))
 
 
-# --- fonts, HiDPI and the start-up figure ---------------------------------------------------
-
-def program_texts(sources):
-    """Every non-ASCII text of the windows' sources and of the sample master."""
-    texts = set()
-    for folder in ("app", "catalogue", "simulator", "editors", "ui"):
-        for root, _, names in os.walk(os.path.join(sources, folder)):
-            for name in (n for n in names if n.endswith((".cpp", ".h"))):
-                with open(os.path.join(root, name), encoding="utf-8") as f:
-                    texts.update(re.findall(r'"((?:[^"\\\n]|\\.)*)"', f.read()))
-    with open(os.path.join(sources, "data", "sample.sql"), encoding="utf-8") as f:
-        texts.update(re.findall(r"'((?:[^'\n]|'')*)'", f.read()))
-    return sorted(t for t in texts if not t.isascii())
-
-
-def case_fonts(args):
-    listed = subprocess.run(["fc-list", ":lang=ja", "family"], capture_output=True, text=True)
-    check(listed.returncode == 0 and listed.stdout.strip(), "no Japanese font is installed")
-    with Display(args, "fonts") as d:
-        texts = program_texts(args.sources)
-        check(len(texts) > 100, f"only {len(texts)} texts found in the sources")
-        path = os.path.join(d.work, "texts.txt")
-        with open(path, "w", encoding="utf-8") as f:
-            f.write("\n".join(texts))
-        print(d.probe("fonts", d.program_folder(), path).strip())
-
+# --- HiDPI and the start-up figure ---------------------------------------------------
 
 def case_hidpi(args):
     """At twice the scale every window is twice as large: the twip layouts stay proportional."""
@@ -532,9 +514,7 @@ def case_hidpi(args):
             sim.main.shot(f"catalogue-x{scale}")
             sim.window.shot(f"simulator-x{scale}")
             sizes[scale] = (sim.main.geometry()[2:], sim.window.geometry()[2:])
-            sim.close()
-            sim.main.key("alt+x")
-            check(app.wait_exit() == 0, f"the run at scale {scale} did not end cleanly")
+            sim.quit(f"the run at scale {scale}")
     for window, one, two in zip(("catalogue", "simulator"), sizes[1], sizes[2]):
         ratios = (two[0] / one[0], two[1] / one[1])
         print(f"{window}: {one[0]}x{one[1]} at scale 1, {two[0]}x{two[1]} at scale 2")
@@ -575,14 +555,12 @@ def main():
         skip_unless_installed("Xvfb", "xdotool", "xclip")
     # A time-out's SIGTERM still runs the clean-up of the display and the folders.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    started = time.monotonic()
     try:
         CASES[args.case](args)
     except Failure as failure:
         print(f"FAILED {args.case}: {failure}")
         return 1
-    print(f"passed {args.case} in {time.monotonic() - started:.1f} s; screenshots in "
-          f"{args.artifacts}")
+    print(f"passed {args.case}; screenshots in {args.artifacts}")
     return 0
 
 

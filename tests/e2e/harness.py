@@ -1,9 +1,6 @@
-"""The end-to-end harness: an Xvfb display of the test's own, a throw-away program folder, the real
-program started in it, and the input a person gives through xdotool.
-
-Everything a test starts dies with it: the X server and the programs are started with a parent
-death signal and ended again on every way out of the `Display` context.
-"""
+"""The end-to-end harness: an Xvfb display of the test's own, throw-away program folders, the real
+program started in them, the input a person gives through xdotool. Everything a test starts dies
+with it (a parent death signal) and ends on every way out of the `Display` context."""
 
 import ctypes
 import os
@@ -57,11 +54,6 @@ def read_bytes(path):
         return f.read()
 
 
-def write_ini(folder, text):
-    with open(os.path.join(folder, "zelnoa.ini"), "wb") as f:
-        f.write(text.encode("cp932"))
-
-
 class Program:
     """One run of the program (or of the probe) on the display, its output in a log file."""
 
@@ -74,9 +66,6 @@ class Program:
         self.pid = self.proc.pid
         display.programs.append(self)
 
-    def running(self):
-        return self.proc.poll() is None
-
     def wait_exit(self, timeout=10):
         try:
             return self.proc.wait(timeout)
@@ -86,8 +75,7 @@ class Program:
 
 class Window:
     def __init__(self, display, wid):
-        self.display = display
-        self.id = wid
+        self.display, self.id = display, wid
 
     def name(self):
         return self.display.xdotool("getwindowname", self.id).strip()
@@ -131,9 +119,7 @@ class Display:
     """An Xvfb server on a free display number, with a work folder that goes with it."""
 
     def __init__(self, args, test, screen="1280x1024x24"):
-        self.args, self.test, self.screen = args, test, screen
-        self.programs = []
-        self.shots = 0
+        self.args, self.test, self.screen, self.programs, self.shots = args, test, screen, [], 0
 
     def __enter__(self):
         self.work = tempfile.mkdtemp(prefix="zelnoa-e2e-")
@@ -164,9 +150,8 @@ class Display:
         for p in self.programs:
             if kind is not None:
                 sys.stdout.write(f"--- output of {p.proc.args}:\n{read_bytes(p.log).decode()}")
-            if p.running():
-                p.proc.kill()
-                p.proc.wait()
+            p.proc.kill()
+            p.proc.wait()
         self.xvfb.kill()
         self.xvfb.wait()
         shutil.rmtree(self.work, ignore_errors=True)
@@ -228,7 +213,8 @@ class Display:
         if database:
             shutil.copyfile(self.args.sample_db, os.path.join(folder, "vaelbuki.mdb"))
         if ini:
-            write_ini(folder, ini)
+            with open(os.path.join(folder, "zelnoa.ini"), "wb") as f:
+                f.write(ini.encode("cp932"))
         return folder
 
     def start(self, folder, extra_env=None):

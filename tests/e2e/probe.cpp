@@ -2,20 +2,15 @@
 // window classes on the same X display, with the same fonts, as the program under test, so what it
 // reports holds for the program's windows too.
 //
-//   zelnoa-e2e-probe layout <program folder>
-//       prints "window.control x y width height" for the named controls of the catalogue
-//       ("buki"), of the simulator of the weapon list's second row ("kaizo") and of its load
-//       dialog ("load"), in pixels from the window's top-left corner; a list gives its first
-//       row, a tab bar each tab as "control.index" too
-//   zelnoa-e2e-probe fonts <program folder> <texts file>
-//       checks that every font the two windows use is a Japanese one holding a glyph for every
-//       character of the texts in the file (one a line); lists what is missing
-//   zelnoa-e2e-probe wait
-//       shows the loading window over a job of two seconds, long enough for a screenshot
-//   zelnoa-e2e-probe msgbox none|exclamation|critical <text>
-//       shows the program's message box with that text and icon, to compare the program's with
-//   zelnoa-e2e-probe shot <out.png> <x> <y> <width> <height>
-//       saves that part of the screen (a width and height of -1: to the screen's edges)
+//   layout <program folder>: "window.control x y width height" for the named controls of the
+//       catalogue ("buki"), of the simulator of the weapon list's second row ("kaizo") and of its
+//       load dialog ("load") from the window's corner; of a list its first row, of a tab bar
+//       each tab as "control.index" too
+//   fonts <program folder> <texts file>: whether every font the two windows use is a Japanese
+//       one with a glyph for every character of the texts (one a line); lists what is missing
+//   wait: the loading window over a job of two seconds, long enough for a screenshot
+//   msgbox none|exclamation|critical <text>: the program's message box, to compare with
+//   shot <out.png> <x> <y> <width> <height>: that part of the screen (-1: to the screen's edge)
 
 #include "app/modMain.h"
 #include "catalogue/frmBuki.h"
@@ -43,26 +38,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void print(const char* window, const QString& name, const QRect& r) {
-    std::printf("%s.%s %d %d %d %d\n", window, qPrintable(name), r.x(), r.y(), r.width(),
-                r.height());
-}
-
 void describe(const char* prefix, QWidget* window) {
+    const auto print = [&](const QString& name, QWidget* of, const QRect& r) {
+        const QPoint at = of->mapTo(window, r.topLeft());
+        std::printf("%s.%s %d %d %d %d\n", prefix, qPrintable(name), at.x(), at.y(), r.width(),
+                    r.height());
+    };
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (w->window() != window || w->objectName().isEmpty() || !w->isVisible())
             continue;
-        QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
-        if (auto* list = qobject_cast<ReportList*>(w); list && list->rowCount() > 0) {
-            const QRect row = list->visualRect(list->model()->index(0, 0));
-            r = QRect(list->viewport()->mapTo(window, row.topLeft()), row.size());
-        }
-        print(prefix, w->objectName(), r);
+        if (auto* list = qobject_cast<ReportList*>(w); list && list->rowCount() > 0)
+            print(w->objectName(), list->viewport(), list->visualRect(list->model()->index(0, 0)));
+        else
+            print(w->objectName(), w, w->rect());
         if (auto* tabs = qobject_cast<QTabBar*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
-                print(prefix, w->objectName() + u'.' + QString::number(i),
-                      QRect(tabs->mapTo(window, tabs->tabRect(i).topLeft()),
-                            tabs->tabRect(i).size()));
+                print(w->objectName() + u'.' + QString::number(i), w, tabs->tabRect(i));
         }
     }
 }
@@ -143,8 +134,8 @@ int fonts(const QString& path, const QString& textsFile) {
                     missing += QString::fromUcs4(&c, 1);
             }
             if (!missing.isEmpty()) {
-                std::printf("%s lacks %s in \"%s\" (%s)\n", qPrintable(family),
-                            qPrintable(missing), qPrintable(text), qPrintable(w->objectName()));
+                std::printf("%s lacks %s in \"%s\" (%s)\n", qPrintable(family), qPrintable(missing),
+                            qPrintable(text), qPrintable(w->objectName()));
                 ++faults;
             }
         }

@@ -20,30 +20,22 @@ extern char** environ;
 
 namespace {
 
-int ignoreErrors(Display*, XErrorEvent*) {
-    // A window of the program can vanish between an event and our request about it.
-    return 0;
-}
-
 std::string windowTitle(Display* display, Window window) {
-    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom type;
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count,
-                           &after, &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<char*>(data), count);
-        XFree(data);
-    }
+    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                       XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
+                       &data);
+    const std::string title = data ? std::string(reinterpret_cast<char*>(data), count) : "";
+    XFree(data);
     return title;
 }
 
 int startup(Display* display, const std::string& title, char* program) {
-    XSetErrorHandler(ignoreErrors);
+    // A window of the program can vanish between an event and our request about it.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, False);
