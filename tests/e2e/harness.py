@@ -156,8 +156,6 @@ class Display:
         self.xvfb.wait()
         shutil.rmtree(self.work, ignore_errors=True)
 
-    # --- tools -----------------------------------------------------------------------------
-
     def run(self, *argv, timeout=20, extra_env=None):
         return subprocess.run([str(a) for a in argv], env={**self.env, **(extra_env or {})},
                               capture_output=True, timeout=timeout, preexec_fn=_die_with_parent)
@@ -180,14 +178,10 @@ class Display:
 
     def wait_window(self, title, pid=None, timeout=15, exclude=()):
         """The first visible window with exactly this title (of that process), once shown."""
-
-        def find():
-            found = [w for w in self.visible_windows(pid, title) if w not in exclude]
-            return Window(self, found[0]) if found else None
-
-        window = wait_until(find, timeout, f"a window titled {title!r}")
+        found = wait_until(lambda: [w for w in self.visible_windows(pid, title) if w not in exclude],
+                           timeout, f"a window titled {title!r}")
         self.settle()
-        return window
+        return Window(self, found[0])
 
     def clipboard(self):
         result = self.run("xclip", "-o", "-selection", "clipboard", timeout=5)
@@ -201,8 +195,6 @@ class Display:
         path = os.path.join(folder or self.artifacts, f"{self.shots:02d}-{label}.png")
         self.probe("shot", path, *rect)
         return path
-
-    # --- the program ---------------------------------------------------------------------
 
     def program_folder(self, name="program", database=True, ini=None):
         """A fresh program folder: the program, its converter, the sample database, settings."""
