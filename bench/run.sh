@@ -2,7 +2,7 @@
 # Builds the benchmarks in Release, generates the synthetic master once, runs every benchmark with
 # repetitions and prints each median with its ratio to raw sqlite3; then the Access import, the
 # large settings file against its budget, the plan search against its targets and the program's
-# resident memory (bench/rss.sh).
+# resident memory and start-up time (bench/program.sh).
 #   sh bench/run.sh [extra Google Benchmark options for the statements, e.g.
 #                    --benchmark_filter=BukiList]
 # The build folder is build-bench/ beside the sources (ZELNOA_BENCH_BUILD_DIR overrides it).
@@ -129,4 +129,4 @@ echo "Whole commands through the windows on the synthetic master (medians of 9; 
             (cpu + 0 < 4 ? "" : "(over 4 ms)")
     }'
 echo
-ZELNOA_BENCH_BUILD_DIR="$build" sh "$root/bench/rss.sh"
+ZELNOA_BENCH_BUILD_DIR="$build" sh "$root/bench/program.sh"

@@ -12,11 +12,9 @@ import os
 import re
 import shutil
 import signal
-import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.dont_write_bytecode = True  # keeps the source folder free of compiled files
 from harness import (TITLE, Display, Failure, Program, Window, check, read_bytes,
@@ -502,7 +500,7 @@ def case_lintian(args):
         run("desktop-file-validate", os.path.join(usr, INSTALLED[3]))
 
 
-# --- HiDPI and the start-up figure ---------------------------------------------------
+# --- HiDPI ------------------------------------------------------------------------------------
 
 def case_hidpi(args):
     """At twice the scale every window is twice as large: the twip layouts stay proportional."""
@@ -525,32 +523,13 @@ def case_hidpi(args):
               f"the {window} window does not scale with the factor: {ratios}")
 
 
-def case_startup_time(args):
-    """Warm start to the first expose of the main window: the median of 10 (a figure only)."""
-    with Display(args, "startup_time") as d:
-        program = os.path.join(d.program_folder(), "zelnoa")
-        times = []
-        for _ in range(11):
-            result = d.run(args.x11, TITLE, program, timeout=30)
-            check(result.returncode == 0, "no window: " + result.stderr.decode())
-            times.append(float(result.stdout))
-            time.sleep(0.2)
-        times = times[1:]  # the first start warms the caches
-        line = (f"start-up to the first expose of the main window: median "
-                f"{statistics.median(times):.0f} ms of {len(times)} warm starts "
-                f"(min {min(times):.0f}, max {max(times):.0f})")
-        print(line)
-        with open(os.path.join(args.artifacts, "startup-time.txt"), "w") as f:
-            f.write(line + "\n")
-
-
 CASES = {name[5:]: f for name, f in globals().items() if name.startswith("case_")}
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
-    for option in ("program", "converter", "sample-db", "probe", "x11", "test-data", "sources",
+    for option in ("program", "converter", "sample-db", "probe", "test-data", "sources",
                    "artifacts", "cpack", "build-dir"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
