@@ -1,6 +1,6 @@
 // Start-up and shutdown: one running program per settings file (no stale lock after a crash),
-// the database named in the settings file, the loading window, and the ways a run is ended from
-// outside: a signal, or a quit that first closes whatever dialog is open.
+// the database named in the settings file, and the ways a run is ended from outside: a signal,
+// or a quit that first closes whatever dialog is open.
 
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
@@ -10,14 +10,11 @@
 #include "storage/SettingsFile.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
-#include "ui/frmWait.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -237,56 +234,20 @@ private slots:
         child.kill();
         child.waitForFinished();
     }
-    // The job runs once while the window is on screen, centred on its owner or, unowned, on the
-    // screen; without a job (mode -1) the window just closes.
-    void loadingWindowRunsItsJobWhileShown_data() {
-        addRows({"0|owned|weapon list, owned", "2||shutdown, unowned", "-1|owned|no job"});
-    }
-    void loadingWindowRunsItsJobWhileShown() {
-        QFETCH(QStringList, row);
-        const int mode = row[0].toInt();
-        QWidget owner;
-        owner.setGeometry(100, 80, 600, 400);
-        owner.show();
-        frmWait wait(row[1].isEmpty() ? nullptr : &owner);
-        QStringList seen;
-        const auto job = [&] {
-            const QPoint expected =
-                wait.parentWidget()
-                    ? owner.frameGeometry().center()
-                    : QGuiApplication::primaryScreen()->availableGeometry().center();
-            seen << u"shown %1, centred %2"_s
-                        .arg(wait.isVisible() && wait.findChild<QLabel*>(u"Label1"_s)->isVisible())
-                        .arg((wait.frameGeometry().center() - expected).manhattanLength() < 40);
-        };
-        if (mode == 0)
-            wait.setBukiData(job);
-        else if (mode == 2)
-            wait.endApp(job);
-        wait.exec();
-        QVERIFY(!wait.isVisible());
-        QCOMPARE(wait.intWaitMode(), mode);
-        QCOMPARE(seen, mode < 0 ? QStringList() : QStringList{u"shown 1, centred 1"_s});
-    }
-
     // The handler only notes the signal; the request arrives through the event loop. The
     // handler in place before comes back afterwards.
-    void quitSignals_data() {
-        QTest::addColumn<int>("signal");
-        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
-            QTest::newRow(sigabbrev_np(signal)) << signal;
-    }
     void quitSignals() {
-        QFETCH(int, signal);
-        std::signal(signal, SIG_IGN);
-        {
-            QuitSignals quit;
-            QSignalSpy requested(&quit, &QuitSignals::quitRequested);
-            QCOMPARE(std::raise(signal), 0);
-            QCOMPARE(requested.count(), 0);
-            QVERIFY(requested.wait(5000));
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+            std::signal(signal, SIG_IGN);
+            {
+                QuitSignals quit;
+                QSignalSpy requested(&quit, &QuitSignals::quitRequested);
+                QCOMPARE(std::raise(signal), 0);
+                QCOMPARE(requested.count(), 0);
+                QVERIFY2(requested.wait(5000), sigabbrev_np(signal));
+            }
+            QVERIFY(std::signal(signal, SIG_DFL) == SIG_IGN);
         }
-        QVERIFY(std::signal(signal, SIG_DFL) == SIG_IGN);
     }
 
     // An open dialog ends as its close box ends it, so the plan named in the save dialog is not

@@ -1,5 +1,5 @@
-// The master database failing under a running simulation: locked by another process, turned
-// read-only, deleted or emptied behind the program's back, and each single statement of a command
+// The master database failing under a running simulation: locked by another process, deleted or
+// emptied behind the program's back, and each single statement of a command
 // interrupted in turn. The real simulator window runs a plan, the fault strikes, and the user
 // keeps trying commands. Each command either works and shows the figures a fault-free run shows,
 // or says "データベースの処理に失敗しました。" and leaves the figures as they were or blank; once
@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -31,7 +30,7 @@ namespace {
 // Every text the window shows, by object name.
 using Shown = QMap<QString, QString>;
 
-enum class Fault { Locked, ReadOnly, Deleted, Emptied };
+enum class Fault { Locked, Deleted, Emptied };
 
 // Interrupts the n-th statement that starts running on a connection (0: none), in place of the
 // connection's own progress handler.
@@ -131,11 +130,6 @@ class TestDatabaseFaults : public QObject {
                 m_locker.waitForFinished(10000);
             }
             break;
-        case Fault::ReadOnly:
-            // The immutable flag refuses writes even through descriptors already open, as a file
-            // system remounted read-only does.
-            QProcess::execute(u"chattr"_s, {start ? u"+i"_s : u"-i"_s, m_master});
-            break;
         case Fault::Deleted:
             QVERIFY(!start || QFile::remove(m_master));
             break;
@@ -176,18 +170,15 @@ private slots:
     void faultsMidSimulation_data() {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<bool>("recovers");
-        // The master is only read, without locks, and the work table lives in memory: a lock or
-        // a read-only file does not touch the run, and SQLite keeps reading the open file.
+        // The master is only read, without locks, and the work table lives in memory: a lock
+        // does not touch the run, and SQLite keeps reading the open file.
         QTest::newRow("locked by another process") << Fault::Locked << true;
-        QTest::newRow("turned read-only") << Fault::ReadOnly << true;
         QTest::newRow("deleted") << Fault::Deleted << true;
         QTest::newRow("emptied") << Fault::Emptied << false;
     }
     void faultsMidSimulation() {
         QFETCH(Fault, fault);
         QFETCH(bool, recovers);
-        if (fault == Fault::ReadOnly && geteuid() != 0)
-            QSKIP("the immutable flag needs root");
         runFromScratch(2);
         const auto endFault = qScopeGuard([&] { inject(fault, false); });
         inject(fault, true);

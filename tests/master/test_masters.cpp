@@ -1,12 +1,7 @@
-// The master databases: the sample beside the program, zelnoa-mkdb that builds it, and the
-// synthetic large master of the benchmarks and the plan search tests.
+// The sample master beside the program: what its tables hold that the program relies on.
 
-#include "bench/synthetic/SyntheticMaster.h"
-#include "storage/Database.h"
 #include "support/TestSupport.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sqlite3.h>
@@ -29,28 +24,8 @@ QStringList rows(const QString& sql, const QString& path = Sample) {
 
 class TestMasters : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString m_synthetic = m_dir.filePath(u"synthetic.db"_s);
 
 private slots:
-    // The database layer opens both; the synthetic one has the sample's tables, columns and
-    // indexes exactly, and neither brings a work table of its own, so the layer's shape is used.
-    void bothOpenWithOneSchema() {
-        std::string error;
-        QVERIFY2(synthetic::writeMaster(m_synthetic.toStdString(), {120, 20}, error),
-                 error.c_str());
-        const QString schema = u"SELECT m.name || '.' || c.name || ' ' || c.type || ' ' || "
-                               "c.\"notnull\" FROM sqlite_master m JOIN pragma_table_info(m.name) "
-                               "c WHERE m.type = 'table' UNION ALL SELECT sql FROM sqlite_master "
-                               "WHERE type = 'index' AND sql IS NOT NULL ORDER BY 1"_s;
-        QVERIFY(rows(schema).size() > 40);
-        QCOMPARE(rows(schema, m_synthetic), rows(schema));
-        QVERIFY(!rows(schema).join(u' ').contains(u"WORK_BUKI_DATA"_s, Qt::CaseInsensitive));
-        storage::Connection connection;
-        for (const QString& path : {testsupport::copySampleDatabase(m_dir.path()), m_synthetic})
-            QVERIFY2(connection.open(path) && connection.close(), qPrintable(path));
-    }
-
     // Lookups by name ignore case, so every text column compares without regard to case; the
     // program reads the master's whole numbers as 16-bit integers.
     void columnTypes() {
@@ -102,54 +77,6 @@ private slots:
     void rowsTheProgramAssumes() {
         QFETCH(QString, query);
         QCOMPARE(rows(query), QStringList{u"1"_s});
-    }
-
-    // A good build replaces the earlier file, a failed one keeps it; neither leaves a .tmp file.
-    void mkdbBuild_data() {
-        QTest::addColumn<QByteArray>("second"); // null: the second script is missing
-        QTest::addColumn<QString>("message");   // empty: the build succeeds
-        QTest::newRow("good, comment at the end")
-            << "INSERT INTO T VALUES ('一'), ('二');\n-- comment only at the end\n"_ba << QString();
-        QTest::newRow("syntax error")
-            << "INSERT INTO T VALUES (1);\n\nINSERT INTO T VALUS (2);"_ba << u"b.sql:3:"_s;
-        QTest::newRow("dangling reference") << "INSERT INTO C VALUES (7);"_ba << u"FOREIGN KEY"_s;
-        QTest::newRow("missing script") << QByteArray() << u"cannot read"_s;
-    }
-    void mkdbBuild() {
-        QFETCH(QByteArray, second);
-        QFETCH(QString, message);
-        const QDir dir(m_dir.path());
-        const QString out = dir.filePath(u"out.db"_s);
-        testsupport::writeBytes(out, "an earlier file");
-        testsupport::writeBytes(dir.filePath(u"a.sql"_s),
-                                "CREATE TABLE T (V); CREATE TABLE P (ID INTEGER PRIMARY KEY);"
-                                "CREATE TABLE C (P_ID INTEGER REFERENCES P (ID));");
-        QFile::remove(dir.filePath(u"b.sql"_s));
-        if (!second.isNull())
-            testsupport::writeBytes(dir.filePath(u"b.sql"_s), second);
-        QProcess mkdb;
-        mkdb.start(QStringLiteral(ZELNOA_MKDB),
-                   {out, dir.filePath(u"a.sql"_s), dir.filePath(u"b.sql"_s)});
-        QVERIFY(mkdb.waitForFinished(30000) && mkdb.exitStatus() == QProcess::NormalExit);
-        const QString errors = QString::fromUtf8(mkdb.readAllStandardError());
-        QCOMPARE(mkdb.exitCode(), message.isEmpty() ? 0 : 1);
-        QVERIFY2(errors.contains(message, Qt::CaseInsensitive) &&
-                     errors.isEmpty() == message.isEmpty(),
-                 qPrintable(errors));
-        QCOMPARE(message.isEmpty() ? rows(u"SELECT group_concat(V) FROM T"_s, out).join(u' ')
-                                   : QString::fromUtf8(testsupport::readBytes(out)),
-                 message.isEmpty() ? u"一,二"_s : u"an earlier file"_s);
-        QVERIFY(!QFile::exists(out + u".tmp"_s));
-    }
-
-    void syntheticBadSizeKeepsEarlierFile() {
-        const QString path = m_dir.filePath(u"kept.db"_s);
-        testsupport::writeBytes(path, "earlier");
-        for (const synthetic::Size size : {synthetic::Size{0, 20}, {32768, 20}, {10, -1}}) {
-            std::string error;
-            QVERIFY(!synthetic::writeMaster(path.toStdString(), size, error) && !error.empty());
-            QCOMPARE(testsupport::readBytes(path), QByteArray("earlier"));
-        }
     }
 };
 

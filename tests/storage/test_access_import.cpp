@@ -82,16 +82,12 @@ private slots:
     // Names say nothing: an Access file may be called .db and an SQLite file .mdb.
     void recognisesAccessByContent() {
         const QByteArray ace = QByteArray(m_sourceBytes).replace(4, 16, "Standard ACE DB\0"_ba);
-        const std::pair<QByteArray, bool> files[] = {
-            {m_sourceBytes, true},
-            {ace, true},
-            {readBytes(QStringLiteral(ZELNOA_SAMPLE_DB)), false},
-            {m_sourceBytes.left(18), false},
-            {{}, false}};
-        for (const auto& [bytes, access] : files) {
+        const QByteArray sqlite = readBytes(QStringLiteral(ZELNOA_SAMPLE_DB));
+        for (const QByteArray& bytes : {m_sourceBytes, ace, sqlite, m_sourceBytes.left(18)}) {
             for (const QString& name : {u"master.mdb"_s, u"master.db"_s}) {
                 writeBytes(m_dir->filePath(name), bytes);
-                QCOMPARE(storage::isAccessFile(m_dir->filePath(name)), access);
+                QCOMPARE(storage::isAccessFile(m_dir->filePath(name)),
+                         bytes.size() > 18 && bytes != sqlite);
             }
         }
         QVERIFY(!storage::isAccessFile(m_dir->filePath(u"missing.mdb"_s)));
@@ -207,12 +203,10 @@ private slots:
     void writerKeepsNamesAndValues() {
         using namespace zelnoaimport;
         const QString path = m_dir->filePath(u"written.sqlite"_s);
-        Table table{"武器 \"表\"",
-                    {{"番号", ColumnType::Integer},
-                     {"名 前", ColumnType::Text},
-                     {"率", ColumnType::Real},
-                     {"画像", ColumnType::Blob}},
-                    {{"PrimaryKey", {{"番号", false}}}, {"名前順", {{"名 前", true}}}}};
+        Table table{
+            {},
+            {{"番号", ColumnType::Integer}, {"名 前", ColumnType::Text}, {"率", ColumnType::Real}},
+            {{"PrimaryKey", {{"番号", false}}}, {"名前順", {{"名 前", true}}}}};
         {
             SqliteWriter writer;
             QVERIFY(writer.open(path.toStdString()));
@@ -221,16 +215,14 @@ private slots:
                 QVERIFY2(writer.beginTable(table), writer.lastError().c_str());
                 writer.bindInteger(0, 9007199254740993LL);
                 writer.bindReal(2, 0.1);
-                writer.bindBlob(3, "a\0b", 3);
                 QVERIFY(writer.insertRow());
-                writer.bindText(1, "Ａ");
+                writer.bindText(1, "Ａ"); // the row before leaves nothing bound
                 QVERIFY(writer.insertRow() && writer.endTable());
             }
             QVERIFY2(writer.commit(), writer.lastError().c_str());
         }
-        QCOMPARE(query(path, "SELECT \"番号\", \"名 前\", \"率\", hex(\"画像\") FROM "
-                             "\"武器 \"\"表\"\"\" ORDER BY rowid"),
-                 (QStringList{u"9007199254740993|<null>|0.1|610062"_s, u"<null>|Ａ|<null>|"_s}));
+        QCOMPARE(query(path, "SELECT * FROM \"武器 \"\"表\"\"\" ORDER BY rowid"),
+                 (QStringList{u"9007199254740993|<null>|0.1"_s, u"<null>|Ａ|<null>"_s}));
         QCOMPARE(query(path, "SELECT group_concat(name, ', ') FROM (SELECT name FROM sqlite_master "
                              "WHERE type = 'index' ORDER BY name)"),
                  QStringList{u"two.PrimaryKey, two.名前順, 武器 \"表\".PrimaryKey, "

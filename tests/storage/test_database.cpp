@@ -1,10 +1,9 @@
-// The database layer: the Jet-to-SQLite rewrite, opening the file only to read it,
-// reading through recordsets, transactions, and how the program's SQL texts read on SQLite.
+// The database layer: the Jet-to-SQLite rewrite, opening the file only to read it, reading
+// through recordsets, and how the program's SQL texts read on SQLite.
 
 #include "simulator/Simulation.h"
 #include "storage/AccessImport.h"
 #include "storage/Database.h"
-#include "storage/Transaction.h"
 #include "storage/modDBAccess.h"
 #include "support/FixtureMaster.h"
 #include "support/TestSupport.h"
@@ -13,7 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,62 +171,6 @@ private slots:
         rs.moveNext();
         rs.moveFirst();
         QCOMPARE(rs.text(u"lank"), u"練習"_s);
-    }
-
-    // The same text on a second set while the first still reads it, and hundreds of other texts
-    // after it, must not disturb the first; a reused statement sees the current rows.
-    void cachedStatements() {
-        open();
-        const QString ordered = u"SELECT KAISU FROM WORK_BUKI_DATA ORDER BY KAISU"_s;
-        Recordset first(m_db), second(m_db);
-        QVERIFY(first.open(u"INSERT INTO WORK_BUKI_DATA (KAISU) VALUES (1), (2), (3)"_s));
-        QVERIFY(first.open(ordered) && second.open(ordered));
-        first.moveNext();
-        QCOMPARE(second.text(0) + first.text(0), u"12"_s);
-        for (int i = 0; i < 300; ++i)
-            QVERIFY(second.open(u"SELECT %1 AS N"_s.arg(i)));
-        first.moveNext();
-        QCOMPARE(first.text(0), u"3"_s);
-        QVERIFY(second.open(u"INSERT INTO WORK_BUKI_DATA (KAISU) VALUES (0)"_s) &&
-                first.open(ordered));
-        QCOMPARE(first.text(0), u"0"_s);
-    }
-
-    // A statement the connection does not know of keeps SQLite from closing: the connection stays
-    // open, its sets closed; a clean close then finds the file as it was left.
-    void closing() {
-        open();
-        Recordset rs(m_db);
-        QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s));
-        sqlite3_stmt* stray = nullptr;
-        sqlite3_prepare_v2(m_db.handle(), "SELECT 1", -1, &stray, nullptr);
-        QVERIFY(!m_db.close() && m_db.isOpen() && !rs.isOpen());
-        sqlite3_finalize(stray);
-        QVERIFY(rs.open(u"SELECT LANK FROM LANK_INDEX"_s) && m_db.close());
-        QVERIFY(!m_db.isOpen() && !rs.isOpen() && !rs.open(u"SELECT 1"_s));
-        open();
-        QCOMPARE(rows(u"SELECT COUNT(*) FROM LANK_INDEX"_s), u"3"_s);
-    }
-
-    // What commits stands; without a commit everything inside is undone, a committed inner
-    // transaction included.
-    void transactions() {
-        open();
-        const auto insert = [this](int step) {
-            QVERIFY(Recordset(m_db).open(
-                u"INSERT INTO WORK_BUKI_DATA (KAISU) VALUES (%1)"_s.arg(step)));
-        };
-        {
-            storage::Transaction outer(m_db);
-            insert(1);
-            storage::Transaction inner(m_db);
-            insert(2);
-            QVERIFY(inner.commit());
-        }
-        storage::Transaction kept(m_db);
-        insert(3);
-        QVERIFY(kept.commit());
-        QCOMPARE(rows(u"SELECT GROUP_CONCAT(KAISU) FROM WORK_BUKI_DATA"_s), u"3"_s);
     }
 };
 

@@ -13,14 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace testsupport {
 
-RecordingMessageBoxes::RecordingMessageBoxes() {
-    ui::setMessageBoxHandler(this);
-}
-
-RecordingMessageBoxes::~RecordingMessageBoxes() {
-    ui::setMessageBoxHandler(nullptr);
-}
-
 ui::Answer RecordingMessageBoxes::show(QWidget*, const QString& text, ui::Buttons buttons,
                                        ui::Icon icon) {
     shown.append({text, icon});

@@ -25,8 +25,8 @@ public:
         ui::Icon icon;
     };
 
-    RecordingMessageBoxes();
-    ~RecordingMessageBoxes() override;
+    RecordingMessageBoxes() { ui::setMessageBoxHandler(this); }
+    ~RecordingMessageBoxes() override { ui::setMessageBoxHandler(nullptr); }
 
     ui::Answer show(QWidget* parent, const QString& text, ui::Buttons buttons,
                     ui::Icon icon) override;
