@@ -2,9 +2,10 @@
 // Start-up and shutdown.
 //
 // Main() lets one copy of the program run per settings file, opens the settings file and the
-// master database named there (ProgramPaths.h says where they are), and hands both to the main window, which runs until closing it
-// has run the shutdown job (frmBuki::endApp) and ended the run. A logout, a kill or the session
-// manager's quit end the run the same way. Main() returns the process exit code.
+// master database named there (ProgramPaths.h says where they are), and hands both to the main
+// window, which runs until closing it has run the shutdown job (frmBuki::endApp) and ended the run.
+// A logout, a kill or the session manager's quit end the run the same way. Main() returns the
+// process exit code.
 
 #include "storage/ProgramPaths.h"
 #include "storage/Stores.h"

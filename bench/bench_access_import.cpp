@@ -32,7 +32,8 @@ QString fixtureCopy(const QTemporaryDir& dir) {
 }
 
 storage::ImportOptions benchOptions() {
-    storage::ImportOptions options = storage::defaultImportOptions(runningProgramPaths(QStringLiteral("zelnoa")));
+    storage::ImportOptions options =
+        storage::defaultImportOptions(runningProgramPaths(QStringLiteral("zelnoa")));
     options.converterPath = QStringLiteral(ZELNOA_IMPORT_EXE);
     options.accept = {};
     return options;

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <set>
 #include <spawn.h>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,7 +45,9 @@ class ProgramFolder {
 public:
     ProgramFolder() {
         std::string name = (fs::temp_directory_path() / "zelnoa-startup-XXXXXX").string();
-        m_path = mkdtemp(name.data());
+        if (!mkdtemp(name.data()))
+            throw std::runtime_error("no temporary folder");
+        m_path = name;
         fs::copy_file(ZELNOA_PROGRAM, m_path / "zelnoa");
         fs::copy_file(ZELNOA_SAMPLE_DB, m_path / "vaelbuki.mdb");
     }

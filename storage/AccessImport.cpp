@@ -213,12 +213,11 @@ QString workingCopyPath(const QString& accessPath) {
 QString cachedCopyPath(const QString& accessPath, const QString& cacheFolder) {
     const QFileInfo file(accessPath);
     // Named after the file and where it lies, so two masters of one name never share a copy.
-    const QByteArray where = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(),
-                                                      QCryptographicHash::Sha256)
-                                 .toHex()
-                                 .left(16);
-    return cacheFolder + u'/' + file.fileName() + u'-' + QString::fromLatin1(where) +
-           u".sqlite"_s;
+    const QByteArray where =
+        QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    return cacheFolder + u'/' + file.fileName() + u'-' + QString::fromLatin1(where) + u".sqlite"_s;
 }
 
 ImportOptions defaultImportOptions(const ProgramPaths& paths) {

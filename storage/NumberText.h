@@ -16,8 +16,8 @@ namespace numberText {
 double readLenient(QStringView text);
 
 // Plain decimal text with at most 15 significant digits, "." as decimal point, no trailing zeros,
-// no sign for positive values, and "0" for negative zero (12, -5, 12.5, 0, 0.0000000000000000000000001);
-// only values of 1E+16 and above are written with an exponent.
+// no sign for positive values, and "0" for negative zero (12, -5, 12.5, 0,
+// 0.0000000000000000000000001); only values of 1E+16 and above are written with an exponent.
 QString numberText(double value);
 
 // The nearest 16-bit whole number, ties to even (2.5 -> 2, 3.5 -> 4); out-of-range values are

@@ -226,7 +226,11 @@ bool PrivateProfile::setValue(QByteArrayView section, QByteArrayView key, QByteA
             *last += "\r\n";
         m_firstSection.insert(folded, qsizetype(m_sections.size()));
         m_sections.push_back(Section{'[' + sectionName.toByteArray() + "]\r\n",
-                                     keyLineText(keyName, value), false, {}, {}, 0});
+                                     keyLineText(keyName, value),
+                                     false,
+                                     {},
+                                     {},
+                                     0});
         return true;
     }
 

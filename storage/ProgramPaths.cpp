@@ -56,7 +56,8 @@ ProgramPaths programPaths(const QString& exeFolder, const QString& baseName,
         paths.databaseFolders = {exeFolder};
         return paths;
     }
-    paths.settingsFile = xdgFolder(env, u"XDG_CONFIG_HOME"_s, u".config"_s) + u"/zelnoa/zelnoa.ini"_s;
+    paths.settingsFile =
+        xdgFolder(env, u"XDG_CONFIG_HOME"_s, u".config"_s) + u"/zelnoa/zelnoa.ini"_s;
     paths.databaseFolders = {xdgFolder(env, u"XDG_DATA_HOME"_s, u".local/share"_s) + u"/zelnoa"_s,
                              ::beside(exeFolder, kDataFromBin)};
     paths.cacheFolder = xdgFolder(env, u"XDG_CACHE_HOME"_s, u".cache"_s) + u"/zelnoa"_s;

@@ -35,8 +35,9 @@ struct ProgramPaths {
 // The paths of an executable in exeFolder, called baseName without its extension, for a user
 // with this environment (HOME and the XDG_* folders; values that are not absolute are ignored,
 // as the XDG rules ask).
-ProgramPaths programPaths(const QString& exeFolder, const QString& baseName,
-                          const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+ProgramPaths
+programPaths(const QString& exeFolder, const QString& baseName,
+             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 
 // The paths of the running program (named zelnoa whatever its file is called, for helper programs
 // beside it that share its files).
