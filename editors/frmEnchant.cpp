@@ -3,6 +3,7 @@
 #include "editors/DialogFrame.h"
 #include "editors/EntryFields.h"
 #include "editors/mdlCalculation.h"
+#include "ui/Controls.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -32,11 +33,8 @@ frmEnchant::frmEnchant(QWidget* owner)
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 
-    QWidget* order[] = {txtName,     txtStr,       txtInt,       txtDex,       txtWill,
-                        txtLuck,     txtMinDamage, txtMaxDamage, txtMinWounds, txtMaxWounds,
-                        txtCritical, txtBalance,   cmdOK,        cmdCancel};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    ui::setTabOrder({txtName, txtStr, txtInt, txtDex, txtWill, txtLuck, txtMinDamage, txtMaxDamage,
+                     txtMinWounds, txtMaxWounds, txtCritical, txtBalance, cmdOK, cmdCancel});
 }
 
 void frmEnchant::buildStatusFrame() {

@@ -4,6 +4,7 @@
 #include "editors/EntryFields.h"
 #include "editors/RankTable.h"
 #include "editors/mdlCalculation.h"
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 
@@ -45,10 +46,8 @@ frmProfile::frmProfile(QWidget* owner, storage::Connection& db)
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 
-    QWidget* order[] = {txtName,   txtStr,   txtInt,     txtDex, txtWill,  txtLuck,
-                        cmbAttack, cmbRange, cmbEnchant, cmdOK,  cmdCancel};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    ui::setTabOrder({txtName, txtStr, txtInt, txtDex, txtWill, txtLuck, cmbAttack, cmbRange,
+                     cmbEnchant, cmdOK, cmdCancel});
     layOut(false);
 }
 

@@ -1,5 +1,6 @@
 #include "simulator/frmBukiSpec.h"
 
+#include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Messages.h"
 #include "ui/ReportList.h"
@@ -90,8 +91,7 @@ frmBukiSpec::frmBukiSpec(QWidget* owner)
     top->addWidget(lvwSpecList, 1);
     top->addLayout(buttons);
     top->setSizeConstraint(QLayout::SetFixedSize);
-    setTabOrder(lvwSpecList, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    ui::setTabOrder({lvwSpecList, cmdOK, cmdCancel});
 
     connect(cmdOK, &QPushButton::clicked, this, &frmBukiSpec::cmdOKClick);
     connect(cmdCancel, &QPushButton::clicked, this, &frmBukiSpec::reject);

@@ -95,10 +95,7 @@ frmSaveDialog::frmSaveDialog(QWidget* owner, storage::SettingsFile& settings, bo
     top->addWidget(lvwSaveData);
     top->addLayout(buttons);
     top->setSizeConstraint(QLayout::SetFixedSize);
-    setTabOrder(txtName, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
-    setTabOrder(cmdCancel, lvwSaveData);
-    setTabOrder(lvwSaveData, cmdDel);
+    ui::setTabOrder({txtName, cmdOK, cmdCancel, lvwSaveData, cmdDel});
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSaveDialog::cmdOKClick);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSaveDialog::cmdCancelClick);

@@ -24,6 +24,11 @@ ReportList* makeList(QWidget* parent, const QString& name, const QString& toolTi
     return list;
 }
 
+void setTabOrder(std::initializer_list<QWidget*> order) {
+    for (auto it = order.begin(); it + 1 < order.end(); ++it)
+        QWidget::setTabOrder(*it, *(it + 1));
+}
+
 QString plainCaption(QString text) {
     return text.replace(u'&', QStringLiteral("&&"));
 }

@@ -3,6 +3,7 @@
 // master or user texts that must not turn a "&" into an access key.
 
 #include <QString>
+#include <initializer_list>
 
 class ListModel;
 class QPushButton;
@@ -18,6 +19,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 ReportList* makeList(QWidget* parent, const QString& name, const QString& toolTip,
                      ListModel* model);
+
+// Tab moves through the controls in this order.
+void setTabOrder(std::initializer_list<QWidget*> order);
 
 // A tab or frame caption shows "&" as itself instead of underlining the next letter.
 QString plainCaption(QString text);
