@@ -53,23 +53,33 @@ awk -F, '
     }' "$results"
 echo "(medians of 9 repetitions; all figures in $results)"
 
+# Shared by the console reports below: a time in Google Benchmark's unit in milliseconds, and a
+# figure printed as measured or against its budget (0: none).
+report_functions='
+function milliseconds(value, unit) {
+    if (unit == "s") return value * 1000
+    if (unit == "us") return value / 1000
+    if (unit == "ns") return value / 1000000
+    return value
+}
+function report(name, width, ms, budget) {
+    if (budget > 0)
+        printf "%-*s %10.2f ms   budget %d ms %s\n", width, name, ms, budget,
+            ms < budget ? "(met)" : "(MISSED)"
+    else
+        printf "%-*s %10.2f ms\n", width, name, ms
+}'
+
 # Figures without a raw counterpart: medians in milliseconds, the settings file against its budget.
 # Console format: the CSV reporter refuses counters that only some benchmarks have.
 medians() {
     "$1" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-        --benchmark_color=false 2>/dev/null | awk -v budget="$2" '
+        --benchmark_color=false 2>/dev/null | awk -v budget="$2" "$report_functions"'
         $1 ~ /_median$/ {
             name = $1
             sub(/_median$/, "", name)
             sub(/\/iterations:[0-9]+$/, "", name)
-            ms = $2
-            if ($3 == "us") ms /= 1000
-            if ($3 == "ns") ms /= 1000000
-            if (budget > 0)
-                printf "%-20s %10.2f ms   budget %d ms %s\n", name, ms, budget,
-                    ms < budget ? "(met)" : "(MISSED)"
-            else
-                printf "%-20s %10.2f ms\n", name, ms
+            report(name, 20, milliseconds($2, $3), budget)
         }'
 }
 echo
@@ -82,15 +92,12 @@ echo
 echo "Plan search on the synthetic master and the sample (medians of 5):"
 # Evaluation against its rate target, searches against their budgets, the rest as measured.
 "$build/bench/zelnoa-bench-plan" --master="$master" --benchmark_repetitions=5 \
-    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null | awk '
+    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null |
+    awk "$report_functions"'
     $1 ~ /_median$/ {
         name = $1
         sub(/_median$/, "", name)
         sub(/\/real_time$/, "", name)
-        ms = $2
-        if ($3 == "s") ms *= 1000
-        if ($3 == "us") ms /= 1000
-        if ($3 == "ns") ms /= 1000000
         rate = ""
         for (i = 4; i <= NF; ++i)
             if ($i ~ /^items_per_second=/) rate = substr($i, 18)
@@ -106,22 +113,17 @@ echo "Plan search on the synthetic master and the sample (medians of 5):"
         budget = 0
         if (name ~ /^largest_weapon\//) budget = 100
         if (name ~ /^every_weapon\/sample\//) budget = 200
-        if (budget > 0)
-            printf "%-36s %10.2f ms   budget %d ms %s\n", name, ms, budget,
-                ms < budget ? "(met)" : "(MISSED)"
-        else
-            printf "%-36s %10.2f ms\n", name, ms
+        report(name, 36, milliseconds($2, $3), budget)
     }'
 echo
 echo "Whole commands through the windows on the synthetic master (medians of 9; target 4 ms):"
 "$build/bench/zelnoa-bench-commands" --benchmark_repetitions=9 \
-    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null | awk '
+    --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null |
+    awk "$report_functions"'
     $1 ~ /_median$/ {
         name = $1
         sub(/\/manual_time_median$/, "", name)
-        ms = $2
-        if ($3 == "us") ms /= 1000
-        if ($3 == "ns") ms /= 1000000
+        ms = milliseconds($2, $3)
         cpu = ""
         for (i = 4; i <= NF; ++i)
             if ($i ~ /^cpu_ms=/) cpu = substr($i, 8)
